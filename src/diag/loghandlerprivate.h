@@ -1,0 +1,95 @@
+#ifndef LOGHANDLERPRIVATE_H
+#define LOGHANDLERPRIVATE_H
+
+#include <QDate>
+#include <QDateTime>
+#include <QDir>
+#include <QMetaObject>
+#include <QMutex>
+#include <QString>
+#include <QtGlobal>
+
+#include <functional>
+
+class QFile;
+class QTextStream;
+class QTimer;
+
+// The file side of LogHandler: owns "today.log", its rotation and pruning. Every member
+// that touches the file runs under logMutex, which is deliberately not recursive.
+class LogHandlerPrivate
+{
+public:
+    // Size past which "today.log" is moved aside under a date-and-time name.
+    static constexpr qint64 maxLogFileSize = 5120;
+    // Dated logs and size backups older than this many days are deleted.
+    static constexpr int keepDays = 30;
+
+    LogHandlerPrivate();
+    ~LogHandlerPrivate();
+
+    // The three maintenance steps; the caller holds logMutex.
+    void openAndBackupLogFile();
+    void checkLogFiles();
+    void autoDeleteLog();
+
+    static void messageHandler(QtMsgType type, const QMessageLogContext& context, const QString& msg);
+
+    // Level word of the log line; always five characters.
+    static QString levelWord(QtMsgType type);
+    // One line of the log file, "\n" included.
+    static QString formatLine(const QDateTime& when, QtMsgType type, const QMessageLogContext& context,
+                              const QString& msg);
+    // The day a rotated log file belongs to, read from its name ("yyyy-MM-dd.log" and
+    // "yyyy-MM-dd hh:mm:ss.log", with or without a " (n)" added against collisions);
+    // a null date for any other name, "today.log" included.
+    static QDate dateOfLogFileName(const QString& fileName);
+
+    // Writes what the stream holds to disk now, if the lock can be had without waiting
+    // long. Meant for the crash path, where the process is about to die.
+    static void flushForCrash();
+
+    static QDateTime now();
+    static void setClock(std::function<QDateTime()> clock);
+
+    // RAII owner of logMutex that also marks the thread, so that a message raised while
+    // the lock is held (by Qt itself, say) is echoed instead of dead-locking.
+    class Lock
+    {
+    public:
+        Lock();
+        ~Lock();
+        Lock(const Lock&) = delete;
+        Lock& operator=(const Lock&) = delete;
+    };
+    static bool heldByThisThread();
+
+    QDir logDir;
+    QTimer* renameLogFileTimer = nullptr;
+    QTimer* flushLogFileTimer = nullptr;
+    QDate logFileCreatedDate;
+
+    static QFile* logFile;
+    static QTextStream* logOut;
+    static QMutex logMutex;
+
+private:
+    QString logPath() const;
+    // Flushes, closes and frees logOut and logFile.
+    static void closeLogFile();
+    // Opens "today.log" again; a failed open leaves logOut null.
+    void reopenLogFile(bool truncate);
+    // Copies "today.log" to a new file named after `stem` (a " (n)" is added when that
+    // name is taken) and removes it only once the copy is complete. False when the copy
+    // failed and "today.log" was kept.
+    bool moveAside(const QString& stem);
+
+    static void onRenameTimer();
+    static void onFlushTimer();
+
+    // The installed instance, for the timer slots (null once removed).
+    static LogHandlerPrivate* current;
+    static std::function<QDateTime()> clock;
+};
+
+#endif // LOGHANDLERPRIVATE_H

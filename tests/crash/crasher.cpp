@@ -1,0 +1,65 @@
+// Crashes on purpose with the crash handler armed, so that tst_crash can check the dump
+// Breakpad leaves behind.
+//
+//   cellvue_crasher <dump directory> <null|abort|fatal> <main|worker>
+//
+// Prints "tid <n>" (the thread about to crash) and, from the crash callback,
+// "onCrash <succeeded> <directory> <minidump id>". Logs go to log/ in the working
+// directory.
+#include "breakpadhandler.h"
+#include "loghandler.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace {
+void crashNow(const char* how)
+{
+    std::printf("tid %ld\n", long(syscall(SYS_gettid)));
+    std::fflush(stdout);
+    qDebug("about to crash: %s", how);
+    if (std::strcmp(how, "null") == 0) {
+        int* target = nullptr;
+        // Hide the null from the optimiser, which would otherwise drop the store.
+        asm volatile("" : "+r"(target));
+        *reinterpret_cast<volatile int*>(target) = 42;
+    } else if (std::strcmp(how, "fatal") == 0) {
+        qFatal("fatal on purpose");
+    }
+    std::abort();
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: %s <dump directory> <null|abort|fatal> <main|worker>\n", argv[0]);
+        return 2;
+    }
+    LogHandler::Get().installMessageHandler();
+    BreakpadHandler* handler = BreakpadHandler::GetInstance();
+    handler->SetupBreakPad(QString::fromLocal8Bit(argv[1]));
+    QObject::connect(handler, &BreakpadHandler::onCrash,
+                     [](bool succeeded, const QString& dir, const QString& id) {
+                         std::printf("onCrash %d %s %s\n", succeeded ? 1 : 0, qPrintable(dir), qPrintable(id));
+                         std::fflush(stdout);
+                     });
+
+    const char* how = argv[2];
+    if (std::strcmp(argv[3], "worker") == 0) {
+        std::thread worker([how] { crashNow(how); });
+        worker.join();
+    } else {
+        crashNow(how);
+    }
+    return 0;
+}
