@@ -1,0 +1,424 @@
+#include "bmsmainwin.h"
+#include "ui_bmsmainwin.h"
+
+#include "battery.h"
+#include "batterygroup.h"
+#include "batteryinfo.h"
+#include "msgbox.h"
+#include "myserial.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QDebug>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QScreen>
+#include <QSettings>
+#include <QStandardItemModel>
+#include <QStatusBar>
+#include <QThread>
+#include <QTimer>
+
+namespace {
+
+const char* const kTableStyle =
+    "QScrollBar:vertical{background:#FFFFFF;padding-top:20px;padding-bottom:20px;padding-left:3px;"
+    "padding-right:3px;border-left:1px solid #d7d7d7;}QScrollBar::handle:vertical{background:#dbdbdb;"
+    "border-radius:6px;min-height:80px;}QScrollBar::handle:vertical:hover{background:#d0d0d0;}"
+    "QScrollBar::add-line:vertical{background:url(:/images/resource/images/checkout/down.png) center "
+    "no-repeat;}QScrollBar::sub-line:vertical{background:url(:/images/resource/images/checkout/up.png) "
+    "center no-repeat;}QScrollBar:horizontal{background:#FFFFFF;padding-top:0px;padding-bottom:0px;"
+    "padding-left:20px;padding-right:20px;border-top:1px solid #d7d7d7;}QScrollBar::handle:horizontal{"
+    "background:#dbdbdb;border-radius:6px;min-height:80px;}QScrollBar::handle:horizontal:hover{"
+    "background:#d0d0d0;}QScrollBar::add-line:horizontal{background:url(:/images/resource/images/"
+    "checkout/down.png)center no-repeat;}QScrollBar::sub-line:horizontal{background:url(:/images/"
+    "resource/images/checkout/down.png)center no-repeat;}QTableView QHeaderView::section {"
+    "background-color: qlineargradient(x1:0, y1:0, x2:0, y2:1,stop:0 #616161, stop: 0.5 #505050,"
+    "stop: 0.6 #434343, stop:1 #656565);color: white;padding-left: 4px;border: 1px solid #6c6c6c;"
+    "font: 12pt Arial;}";
+
+struct PageImages {
+    const char* normal;
+    const char* pressed;
+};
+
+// In stack order: console, overview, real time, protection, history, update.
+const PageImages kPageImages[6] = {
+    {":/icon/res/SendData.png", ":/icon/res/SendDataPress.png"},
+    {":/icon/res/normal.png", ":/icon/res/normalpress.png"},
+    {":/icon/res/rtdata.png", ":/icon/res/realdatapress.png"},
+    {":/icon/res/alarmpro.png", ":/icon/res/alarmpropress.png"},
+    {":/icon/res/History.png", ":/icon/res/HistoryPress.png"},
+    {":/icon/res/updatepan.png", ":/icon/res/updatepanpress.png"},
+};
+
+QString clockText()
+{
+    return QDateTime::currentDateTime().toString(QStringLiteral("yyyy/MM/dd hh:mm"));
+}
+
+} // namespace
+
+BMSMainWin::BMSMainWin(QWidget* parent)
+    : QMainWindow(parent)
+    , ui(new Ui::BMSMainWin)
+{
+    // The images live in the static core library; without this the linker may drop
+    // their registration.
+    Q_INIT_RESOURCE(cellvue);
+    ui->setupUi(this);
+    RefreshDPI();
+    SetSerialUi();
+    MainUiInit();
+    ConnectInit();
+    qDebug() << "ui UpdataThread id" << QThread::currentThreadId();
+}
+
+BMSMainWin::~BMSMainWin()
+{
+    if (simulator)
+        actionSimulator_triggered(); // stops it
+    delete ui;
+}
+
+QRect BMSMainWin::StartGeometry(const QRect& available)
+{
+    const double rateW = available.width() / 1920.0;
+    const double rateH = available.height() / 1080.0;
+    const int w = static_cast<int>(rateW * 1920.0);
+    const int h = static_cast<int>(rateH * 1000.0);
+    return QRect((available.width() - w) / 2 + 5, (available.height() - h) / 2, w, h);
+}
+
+void BMSMainWin::RefreshDPI()
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    qDebug() << "scressize:" << area.size();
+    qDebug() << "srcesswid:" << area.width();
+    qDebug() << "screenheight:" << area.height();
+    OnDeskTopResize(area);
+    connect(screen, &QScreen::availableGeometryChanged, this, &BMSMainWin::OnDeskTopResize,
+            Qt::UniqueConnection);
+}
+
+void BMSMainWin::OnDeskTopResize(const QRect& availableGeometry)
+{
+    qDebug() << "windowwidth" << availableGeometry.width() << " height:" << availableGeometry.height();
+    qDebug() << "width:" << width() << "height:" << height();
+    widthRate = availableGeometry.width() / 1920.0;
+    heightRate = availableGeometry.height() / 1080.0;
+    qDebug() << "rate:" << widthRate << "hightrate:" << heightRate;
+    // The forms are laid out with layouts, so the window size alone carries the
+    // scale; the fixed pixel geometry of the designer is never multiplied.
+    resize(static_cast<int>(1920.0 * widthRate), static_cast<int>(1000.0 * heightRate));
+}
+
+void BMSMainWin::MainUiInit()
+{
+    setWindowTitle(tr("Korvello - V2.8.4"));
+    serial = new MySerial(this);
+    portOpen = false;
+    parseTimer = new QTimer(this);
+    parseTimer->setSingleShot(true);
+    fastParse = false;
+    pollTimer = new QTimer(this);
+    basicPolling = true;
+    GroupBtnFlag = false;
+    selfTesting = false;
+    pollTick = 0;
+    portScanTimer = new QTimer(this);
+    portScanTimer->start(1000);
+
+    ui->StackWid->setCurrentIndex(1);
+    setPageButtonImages(1);
+    ui->BaudComBox->setCurrentIndex(8);
+    ui->DataBitComBox->setCurrentIndex(3);
+    ui->StopbitComBox->setCurrentIndex(0);
+    ui->SendDataBtn->hide();
+    ui->RealTimerBtn->hide();
+    ui->ReceTextBro->document()->setMaximumBlockCount(1000);
+    ui->CloseBtn->setEnabled(false);
+
+    configModel = new QStandardItemModel(this);
+    configModel->setColumnCount(4);
+    configModel->setHorizontalHeaderLabels(
+        {tr("alarm&protcet item"), tr("cell"), tr("power"), tr("unit")});
+    ui->ConfigTabView->setModel(configModel);
+    ui->ConfigTabView->horizontalHeader()->setVisible(true);
+    ui->ConfigTabView->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+
+    eventListing = eventMaskCol = false;
+    ReContinueTimer = new QTimer(this);
+    ReContinueTimer->setSingleShot(true);
+    ReContinueTimer->setInterval(1300);
+    eventModel = new QStandardItemModel(this);
+    eventModel->setHorizontalHeaderLabels(
+        {tr("Item"), tr("Date"), tr("Time"), tr("Volt"), tr("Current"), tr("Temp"), tr("Tlow"),
+         tr("Thight"), tr("Vlowest"), tr("Vhight"), tr("Base.St"), tr("Volt.St"), tr("Curr.St"),
+         tr("Temp.St"), tr("Per%"), tr("Events")});
+    ui->DataListlView->setModel(eventModel);
+    QHeaderView* eventHeader = ui->DataListlView->horizontalHeader();
+    eventHeader->setVisible(true);
+    eventHeader->setSectionResizeMode(QHeaderView::Interactive);
+    eventHeader->setDefaultSectionSize(95);
+    eventHeader->setSectionResizeMode(15, QHeaderView::Stretch);
+    eventHeader->setCascadingSectionResizes(false);
+
+    ui->SendEd->setFocus();
+    ui->SendEd->installEventFilter(this);
+    currBatNum = presentNum = oldPresentNum = 0;
+
+    createActions();
+    createMenus();
+
+    auto* progressLab = new QLabel(tr("Transmit progress:"), this);
+    progressLab->setFont(QFont(QStringLiteral("Arial"), 9));
+    statusBar()->addWidget(progressLab);
+    transBar = new QProgressBar(this);
+    transBar->setRange(0, 100);
+    transBar->setValue(0);
+    transBar->setFixedWidth(170);
+    statusBar()->addWidget(transBar);
+    ui->SelfTestBtn->hide();
+    ui->UpdateBtn->hide();
+    ui->CfetOnBtn->hide();
+    ui->CfetOffBtn->hide();
+    ui->DfetOnBtn->hide();
+    ui->DfetOffBtn->hide();
+    updateTimer = new QTimer(this);
+    transTimer = new QTimer(this);
+    transTimer->setInterval(120000);
+    rtDisplaying = false;
+    ui->RTDataTextBrow->hide();
+    ui->widget_2->hide();
+    ui->widget_3->hide();
+    ui->widget_4->hide();
+    ui->widget_5->hide();
+
+    settings = new QSettings(QStringLiteral("./ConFig/OpenPath.ini"), QSettings::IniFormat, this);
+    // Write the file at once, so a technician finds it (with its defaults) to edit.
+    for (const QString& key : {QStringLiteral("path/downpath"), QStringLiteral("path/lastpath")})
+        settings->setValue(key, dialogStartDir(key));
+    settings->sync();
+
+    sysTimeLab = new QLabel(tr("System Time:") + clockText(), this);
+    statusBar()->insertPermanentWidget(0, sysTimeLab);
+    clockTimer = new QTimer(this);
+    clockTimer->start(1000);
+    cmdStateLab = new QLabel(tr("Command State:"), this);
+    statusBar()->addWidget(cmdStateLab);
+}
+
+void BMSMainWin::ConnectInit()
+{
+    connect(ui->SendDataBtn, &QPushButton::clicked, this, &BMSMainWin::SendDataBtn_clicked);
+    connect(ui->BasicBtn, &QPushButton::clicked, this, &BMSMainWin::BasicBtn_clicked);
+    connect(ui->RealBtn, &QPushButton::clicked, this, &BMSMainWin::RealBtn_clicked);
+    connect(ui->ConfigBtn, &QPushButton::clicked, this, &BMSMainWin::ConfigBtn_clicked);
+    connect(ui->HistoryBtn, &QPushButton::clicked, this, &BMSMainWin::HistoryBtn_clicked);
+    connect(ui->UpPageBtn, &QPushButton::clicked, this, &BMSMainWin::UpPageBtn_clicked);
+
+    connect(ui->OpenBtn, &QPushButton::clicked, this, &BMSMainWin::OpenBtn_clicked);
+    connect(ui->CloseBtn, &QPushButton::clicked, this, &BMSMainWin::CloseBtn_clicked);
+    connect(ui->InfoBtn, &QPushButton::clicked, this, &BMSMainWin::InfoBtn_clicked);
+    connect(ui->PwrBtn, &QPushButton::clicked, this, &BMSMainWin::PwrBtn_clicked);
+    connect(ui->BatBtn, &QPushButton::clicked, this, &BMSMainWin::BatBtn_clicked);
+    connect(ui->ConfigDeBtn, &QPushButton::clicked, this, &BMSMainWin::ConfigDeBtn_clicked);
+    connect(ui->SendBtn, &QPushButton::clicked, this, &BMSMainWin::SendBtn_clicked);
+
+    connect(portScanTimer, &QTimer::timeout, this, &BMSMainWin::ReflashSerialComx);
+    connect(ui->ReceTextBro, &QTextBrowser::textChanged, this, &BMSMainWin::RecTextChag);
+    connect(ui->RTDataTextBrow, &QTextBrowser::textChanged, this, &BMSMainWin::RTRecTextChag);
+    connect(serial, &MySerial::readyRead, this, &BMSMainWin::SerialDataRead);
+    connect(parseTimer, &QTimer::timeout, this, &BMSMainWin::SerialDataParse);
+    connect(this, &BMSMainWin::CommandInfoStr, this, &BMSMainWin::CommandInfoStrParse, Qt::DirectConnection);
+    connect(pollTimer, &QTimer::timeout, this, &BMSMainWin::RealTimerTimeOut);
+    connect(ui->RealTimerBtn, &QPushButton::clicked, this, &BMSMainWin::RealTimerBtn_clicked);
+    connect(ui->BattGroupWid, &BatteryGroup::GroupBattBtnClick, this, &BMSMainWin::GroupBatClicked);
+    connect(ui->BattInfoWid, &BatteryInfo::MissBarcode, this, &BMSMainWin::AddBarcode);
+    connect(clockTimer, &QTimer::timeout, this, &BMSMainWin::CurrTimeTimerOut);
+}
+
+void BMSMainWin::createActions()
+{
+    // Built in createMenus so each action is owned by its menu.
+}
+
+void BMSMainWin::createMenus()
+{
+    QMenu* tools = menuBar()->addMenu(tr("&Tools"));
+    QAction* login = tools->addAction(tr("&Login cmd"));
+    login->setObjectName(QStringLiteral("actionConsole"));
+    login->setStatusTip(tr("Enter the console"));
+    connect(login, &QAction::triggered, this, &BMSMainWin::actionConsole_triggered);
+    QAction* logout = tools->addAction(tr("&Logout cmd"));
+    logout->setObjectName(QStringLiteral("actionExit_Consle"));
+    logout->setStatusTip(tr("Exit the console"));
+    connect(logout, &QAction::triggered, this, &BMSMainWin::actionExit_Consle_triggered);
+    tools->addSeparator();
+    QAction* sim = tools->addAction(tr("&Simulated BMS"));
+    sim->setObjectName(QStringLiteral("actionSimulator"));
+    sim->setCheckable(true);
+    sim->setStatusTip(tr("Start or stop a simulated battery system on a new serial port"));
+    connect(sim, &QAction::triggered, this, &BMSMainWin::actionSimulator_triggered);
+}
+
+void BMSMainWin::TableViewSytleInit(QTableView* view)
+{
+    if (!view)
+        return;
+    // Polished first: a view below a parent with its own style sheet would otherwise
+    // keep the inherited look.
+    view->ensurePolished();
+    view->setStyleSheet(QString::fromLatin1(kTableStyle));
+}
+
+void BMSMainWin::setPageButtonImages(int pressedIndex)
+{
+    QPushButton* buttons[6] = {ui->SendDataBtn, ui->BasicBtn, ui->RealBtn,
+                               ui->ConfigBtn, ui->HistoryBtn, ui->UpPageBtn};
+    for (int i = 0; i < 6; ++i) {
+        const char* image = i == pressedIndex ? kPageImages[i].pressed : kPageImages[i].normal;
+        buttons[i]->setStyleSheet(QStringLiteral("QPushButton{border-image:url(%1);}").arg(QLatin1String(image)));
+    }
+}
+
+// The switching rule every page button shares. Returns without a change while the
+// real-time charts are being drawn, since leaving them would orphan the stream.
+void BMSMainWin::switchPage(int index)
+{
+    ui->StackWid->setCurrentIndex(index);
+    setPageButtonImages(index);
+    if (index == 1) {
+        basicPolling = true;
+        if (portOpen)
+            pollTimer->start(1000);
+    } else {
+        pollTimer->stop();
+        basicPolling = false;
+    }
+}
+
+static bool refuseWhileRendering(BMSMainWin* win)
+{
+    if (!win->rtDisplaying)
+        return false;
+    MsgBox::show(win, QMessageBox::Information, QObject::tr("Message"),
+                 QObject::tr("In real-time rendering, can't switch pages!\nPlease click \"RTData OFF\"!"));
+    return true;
+}
+
+void BMSMainWin::SendDataBtn_clicked()
+{
+    if (refuseWhileRendering(this))
+        return;
+    switchPage(0);
+}
+
+void BMSMainWin::BasicBtn_clicked()
+{
+    if (refuseWhileRendering(this))
+        return;
+    switchPage(1);
+}
+
+void BMSMainWin::RealBtn_clicked()
+{
+    switchPage(2);
+    if (portOpen && currBatNum == 0) {
+        currBatNum = 1;
+        ui->CurrBatNumLab->setText(QString::number(currBatNum));
+    }
+}
+
+void BMSMainWin::ConfigBtn_clicked()
+{
+    if (refuseWhileRendering(this))
+        return;
+    switchPage(3);
+    if (!selfTesting && portOpen) {
+        SendCommand(QStringLiteral("config"));
+        GuiThreadSleep(400);
+    }
+}
+
+void BMSMainWin::HistoryBtn_clicked()
+{
+    if (refuseWhileRendering(this))
+        return;
+    switchPage(4);
+    TableViewSytleInit(ui->DataListlView);
+    if (!portOpen)
+        return;
+    if (!selfTesting) {
+        SendCommand(QStringLiteral("data"));
+        GuiThreadSleep(100);
+    }
+    if (deviceModel.isEmpty()) {
+        SendCommand(QStringLiteral("info ") + QString::number(currBatNum));
+        GuiThreadSleep(300);
+    }
+}
+
+void BMSMainWin::UpPageBtn_clicked()
+{
+    if (refuseWhileRendering(this))
+        return;
+    switchPage(5);
+}
+
+void BMSMainWin::CurrTimeTimerOut()
+{
+    sysTimeLab->setText(tr("System Time: ") + clockText());
+}
+
+void BMSMainWin::closeEvent(QCloseEvent* event)
+{
+    const auto answer = MsgBox::show(this, QMessageBox::Question, tr("Korvello"),
+                                     tr("Do you wish to quit Korvello?"),
+                                     QMessageBox::Yes | QMessageBox::No);
+    if (answer == QMessageBox::Yes)
+        event->accept();
+    else
+        event->ignore();
+}
+
+bool BMSMainWin::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ui->SendEd && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            SendBtn_clicked();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void BMSMainWin::ResetDeviceViews()
+{
+    ui->BattGroupWid->SetBatteryGroupInit();
+    ui->BattInfoWid->SetBatteryInfoInit();
+    BatteryInit();
+}
+
+QString BMSMainWin::dialogStartDir(const QString& key) const
+{
+    return settings->value(key, QStringLiteral(".")).toString();
+}
+
+void BMSMainWin::rememberDialogDir(const QString& key, const QString& chosenFile)
+{
+    settings->setValue(key, QFileInfo(chosenFile).absolutePath());
+    settings->sync();
+}

@@ -1,0 +1,61 @@
+#include "bmsmainwin.h"
+
+#include "breakpadhandler.h"
+#include "crashreportdialog.h"
+#include "loghandler.h"
+
+#include <QApplication>
+#include <QDebug>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTime>
+
+int main(int argc, char* argv[])
+{
+    QApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Cellvue"));
+    QApplication::setApplicationVersion(QStringLiteral("0.0.1"));
+    QApplication::setOrganizationName(QStringLiteral("OrgName"));
+    QApplication::setOrganizationDomain(QStringLiteral("cellvue.local"));
+
+    // Armed before any window exists, so a crash during start-up still leaves a dump.
+    const QStringList dataDirs = QStandardPaths::standardLocations(QStandardPaths::AppLocalDataLocation);
+    BreakpadHandler::GetInstance()->SetupBreakPad((dataDirs.isEmpty() ? QString() : dataDirs.first())
+                                                  + QStringLiteral("/crashs"));
+
+    QRect available(0, 0, 1920, 1080);
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        available = screen->availableGeometry();
+    qDebug() << "scr:" << available.width() << available.height();
+    const double rateW = available.width() / 1920.0;
+    const double rateH = available.height() / 1080.0;
+    qDebug() << "pro" << rateW << rateH;
+
+    LogHandler::Get().installMessageHandler();
+    qDebug() << "current time :" << QTime::currentTime().toString(QStringLiteral("hh:mm:ss"));
+    qInfo() << "hi";
+
+    int result = 0;
+    {
+        BMSMainWin window;
+        const QRect geometry = BMSMainWin::StartGeometry(available);
+        qDebug() << "BmsW:" << geometry.width() << " BmsH:" << geometry.height();
+        window.resize(geometry.size());
+        window.move(geometry.topLeft());
+        window.show();
+
+        CrashReportDialog::OfferLastRunDumps();
+
+        // The start-up check of the log handler: this line must reach only the
+        // default output, never the log file.
+        LogHandler::Get().uninstallMessageHandler();
+        qDebug() << "不写入测试";
+        LogHandler::Get().installMessageHandler();
+
+        result = app.exec();
+        LogHandler::Get().uninstallMessageHandler();
+    }
+    return result;
+}

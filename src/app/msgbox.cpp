@@ -1,0 +1,74 @@
+#include "msgbox.h"
+
+#include <QDialog>
+#include <QInputDialog>
+#include <QLineEdit>
+
+namespace {
+MsgBox::Handler& currentHandler()
+{
+    static MsgBox::Handler handler;
+    return handler;
+}
+} // namespace
+
+QMessageBox::StandardButton MsgBox::show(QWidget* parent, QMessageBox::Icon icon, const QString& title,
+                                         const QString& text, QMessageBox::StandardButtons buttons,
+                                         QMessageBox::StandardButton defaultButton)
+{
+    if (currentHandler()) {
+        Request r;
+        r.kind = Kind::Box;
+        r.parent = parent;
+        r.icon = icon;
+        r.title = title;
+        r.text = text;
+        r.buttons = buttons;
+        return currentHandler()(r).button;
+    }
+    QMessageBox box(icon, title, text, buttons, parent);
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+QString MsgBox::input(QWidget* parent, const QString& title, const QString& label, const QString& styleSheet)
+{
+    if (currentHandler()) {
+        Request r;
+        r.kind = Kind::Input;
+        r.parent = parent;
+        r.title = title;
+        r.text = label;
+        return currentHandler()(r).text;
+    }
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(label);
+    dialog.setTextEchoMode(QLineEdit::Normal);
+    dialog.setTextValue(QString());
+    if (!styleSheet.isEmpty())
+        dialog.setStyleSheet(styleSheet);
+    dialog.exec();
+    return dialog.textValue();
+}
+
+int MsgBox::exec(QDialog* dialog)
+{
+    if (currentHandler()) {
+        Request r;
+        r.kind = Kind::Dialog;
+        r.parent = dialog ? dialog->parentWidget() : nullptr;
+        r.title = dialog ? dialog->windowTitle() : QString();
+        r.dialog = dialog;
+        return currentHandler()(r).result;
+    }
+    return dialog ? dialog->exec() : QDialog::Rejected;
+}
+
+MsgBox::Handler MsgBox::setHandler(Handler handler)
+{
+    Handler previous = currentHandler();
+    currentHandler() = std::move(handler);
+    return previous;
+}

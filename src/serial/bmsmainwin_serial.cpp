@@ -1,0 +1,190 @@
+// The serial port side of the main window: the settings boxes, Login/Logout and the
+// once-a-second watch for adapters that come and go.
+#include "bmsmainwin.h"
+#include "ui_bmsmainwin.h"
+
+#include "bmssimulator.h"
+#include "msgbox.h"
+#include "myserial.h"
+
+#include <QDebug>
+#include <QFileInfo>
+#include <QSerialPortInfo>
+#include <QStandardItemModel>
+#include <QTimer>
+
+namespace {
+
+// On Unix the device path is what a technician recognises (/dev/ttyUSB0) and what
+// can be typed for a port the system does not enumerate; elsewhere the name (COM3).
+QString listedName(const QSerialPortInfo& info)
+{
+#ifdef Q_OS_UNIX
+    return info.systemLocation();
+#else
+    return info.portName();
+#endif
+}
+
+QString adapterTip(const QSerialPortInfo& info)
+{
+    QStringList parts;
+    if (!info.manufacturer().isEmpty())
+        parts << info.manufacturer();
+    if (!info.description().isEmpty())
+        parts << info.description();
+    if (info.hasVendorIdentifier() && info.hasProductIdentifier())
+        parts << QStringLiteral("%1:%2")
+                     .arg(info.vendorIdentifier(), 4, 16, QLatin1Char('0'))
+                     .arg(info.productIdentifier(), 4, 16, QLatin1Char('0'));
+    return parts.join(QStringLiteral(" — "));
+}
+
+} // namespace
+
+void BMSMainWin::SetSerialUi()
+{
+    portNames = getSerialNameList();
+    ui->PortComBox->setEditable(true);
+    ui->PortComBox->setInsertPolicy(QComboBox::NoInsert);
+    ui->PortComBox->addItems(portNames);
+    const auto infos = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo& info : infos) {
+        const int at = ui->PortComBox->findText(listedName(info));
+        if (at >= 0)
+            ui->PortComBox->setItemData(at, adapterTip(info), Qt::ToolTipRole);
+    }
+    if (!portNames.isEmpty())
+        ui->PortComBox->setCurrentIndex(0);
+
+    ui->BaudComBox->addItems({QStringLiteral("1200"), QStringLiteral("2400"), QStringLiteral("4800"),
+                              QStringLiteral("9600"), QStringLiteral("19200"), QStringLiteral("38400"),
+                              QStringLiteral("25600"), QStringLiteral("57600"), QStringLiteral("115200"),
+                              QStringLiteral("256000")});
+    ui->BaudComBox->setCurrentIndex(8);
+    ui->DataBitComBox->addItems({QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7"), QStringLiteral("8")});
+    ui->DataBitComBox->setCurrentIndex(3);
+    ui->StopbitComBox->addItem(tr("1"), QSerialPort::OneStop);
+    ui->StopbitComBox->addItem(tr("1.5"), QSerialPort::OneAndHalfStop);
+    ui->StopbitComBox->addItem(tr("2"), QSerialPort::TwoStop);
+    ui->StopbitComBox->setCurrentIndex(0);
+    ui->ParityComBox->addItem(tr("None"), QSerialPort::NoParity);
+    ui->ParityComBox->addItem(tr("Odd"), QSerialPort::OddParity);
+    ui->ParityComBox->addItem(tr("Even"), QSerialPort::EvenParity);
+    ui->ParityComBox->addItem(tr("Space"), QSerialPort::SpaceParity);
+    ui->ParityComBox->addItem(tr("Mark"), QSerialPort::MarkParity);
+    ui->ParityComBox->setCurrentIndex(0);
+}
+
+QStringList BMSMainWin::getSerialNameList()
+{
+    QStringList names;
+    if (portListProvider) {
+        names = portListProvider();
+    } else {
+        const auto infos = QSerialPortInfo::availablePorts();
+        for (const QSerialPortInfo& info : infos)
+            names << listedName(info);
+    }
+    if (simulator && !simulator->portPath().isEmpty() && !names.contains(simulator->portPath()))
+        names << simulator->portPath();
+    if (portOpen && !typedPort.isEmpty() && !names.contains(typedPort) && QFileInfo::exists(typedPort))
+        names << typedPort;
+    return names;
+}
+
+void BMSMainWin::ReflashSerialComx()
+{
+    const QStringList previous = portNames;
+    portNames = getSerialNameList();
+    const QString current = ui->PortComBox->currentText();
+    if (portNames.size() == previous.size())
+        return;
+
+    ui->PortComBox->clear();
+    ui->PortComBox->addItems(portNames);
+    const auto infos = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo& info : infos) {
+        const int at = ui->PortComBox->findText(listedName(info));
+        if (at >= 0)
+            ui->PortComBox->setItemData(at, adapterTip(info), Qt::ToolTipRole);
+    }
+    if (portOpen)
+        ui->PortComBox->setCurrentText(current);
+
+    if (!portNames.contains(current) && portOpen) {
+        portOpen = false;
+        serial->close();
+        typedPort.clear();
+        pollTimer->stop();
+        ui->CloseBtn->setEnabled(false);
+        ui->OpenBtn->setEnabled(true);
+        MsgBox::show(this, QMessageBox::Critical, tr("Error"), tr("The serial port diconnect! Please check!"),
+                     QMessageBox::Ok);
+    }
+}
+
+void BMSMainWin::OpenBtn_clicked()
+{
+    SerialSettings s;
+    s.name = ui->PortComBox->currentText().trimmed();
+    s.baudRate = ui->BaudComBox->currentText().toInt();
+    s.dataBits = ui->DataBitComBox->currentText().toInt();
+    s.stopBits = ui->StopbitComBox->currentData().toInt();
+    s.parity = ui->ParityComBox->currentData().toInt();
+    s.flowControl = QSerialPort::NoFlowControl;
+    serial->setSerialSettings(s);
+    qDebug() << "serial settings:" << s.name << s.baudRate << s.dataBits << s.stopBits << s.parity;
+
+    if (!serial->open()) {
+        MsgBox::show(this, QMessageBox::Warning, tr("Message"),
+                     tr("The serial port is occupied or does not exist"));
+        return;
+    }
+    ui->CloseBtn->setEnabled(true);
+    ui->OpenBtn->setEnabled(false);
+    portOpen = true;
+    // A port the system does not list stays "present" while its node exists.
+    typedPort = portNames.contains(s.name) ? QString() : s.name;
+    if (!typedPort.isEmpty())
+        portNames = getSerialNameList();
+
+    if (selfTesting)
+        return;
+    if (ui->StackWid->currentIndex() == 2)
+        currBatNum = 1;
+    ui->CurrBatNumLab->setText(QString::number(currBatNum));
+    SendCommand(QStringLiteral("login debug"));
+    GuiThreadSleep(50);
+    SendCommand(QStringLiteral("pwrsys"));
+    if (portOpen && basicPolling)
+        pollTimer->start(1000);
+}
+
+void BMSMainWin::CloseBtn_clicked()
+{
+    if (selfTesting)
+        return;
+    portOpen = false;
+    pollTimer->stop();
+    SendCommand(QStringLiteral("logout"));
+
+    currBatNum = 0;
+    presentNum = 0;
+    oldPresentNum = 0;
+    deviceModel.clear();
+    ui->CurrBatNumLab->setText(QStringLiteral(" "));
+
+    ui->RTDataTextBrow->clear();
+    configModel->removeRows(0, configModel->rowCount());
+    ui->ConfigTextBro->clear();
+    ui->EventNumLab->setText(tr("Event num:"));
+    eventModel->removeRows(0, eventModel->rowCount());
+    ResetDeviceViews();
+
+    GuiThreadSleep(50);
+    serial->close();
+    typedPort.clear();
+    ui->CloseBtn->setEnabled(false);
+    ui->OpenBtn->setEnabled(true);
+}

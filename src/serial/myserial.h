@@ -1,0 +1,50 @@
+#ifndef MYSERIAL_H
+#define MYSERIAL_H
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include "serialsettings.h"
+
+class QSerialPort;
+
+// The one serial port of the program. Writes fail softly (a negative or zero count)
+// while the port is closed, so callers never have to guard against a lost adapter.
+class MySerial : public QObject
+{
+    Q_OBJECT
+public:
+    explicit MySerial(QObject* parent = nullptr);
+    ~MySerial() override;
+
+    bool open();
+    void close();
+    bool isConnected() const;
+    bool isOpen() const;
+
+    qint64 SerialSendData(const QString& text);
+    qint64 write(const QByteArray& bytes);
+    QByteArray readAll();
+    qint64 read(char* data, qint64 maxSize);
+    bool waitForReadyRead(int ms);
+    qint64 bytesAvailable() const;
+
+    QString settingsText() const;
+    void setSerialSettings(const SerialSettings& s);
+    SerialSettings serialSettings() const { return settings; }
+    QString NowPortName() const;
+
+signals:
+    void readyRead();
+    void ReadSerilaData(QByteArray data);
+
+public slots:
+    void ReadData();
+
+private:
+    SerialSettings settings;
+    QSerialPort* port = nullptr;
+};
+
+#endif // MYSERIAL_H

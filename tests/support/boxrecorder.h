@@ -1,0 +1,31 @@
+#ifndef BOXRECORDER_H
+#define BOXRECORDER_H
+
+#include "msgbox.h"
+
+#include <QList>
+#include <QStringList>
+
+// Records every operator box and dialog while it lives and answers them: boxes with
+// `button` (Yes, or OK for an OK-only box), prompts with the next of `inputs`.
+class BoxRecorder
+{
+public:
+    BoxRecorder();
+    ~BoxRecorder();
+
+    QList<MsgBox::Request> requests;
+    QMessageBox::StandardButton button = QMessageBox::Yes;
+    QStringList inputs;
+    int dialogResult = 1;
+
+    int count() const { return requests.size(); }
+    // Titles and texts of the recorded boxes, "title|text" each.
+    QStringList seen() const;
+    void clear() { requests.clear(); }
+
+private:
+    MsgBox::Handler previous;
+};
+
+#endif // BOXRECORDER_H
