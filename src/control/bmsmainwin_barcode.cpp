@@ -1,0 +1,41 @@
+// Writing a missing barcode to a pack with "tbar".
+#include "bmsmainwin.h"
+
+#include "msgbox.h"
+
+#include <QDebug>
+#include <QTimer>
+
+void BMSMainWin::AddBarcode(const QString& barcode)
+{
+    qDebug() << "miss bar:" << barcode;
+    if (selfTesting)
+        return;
+    pollTimer->stop();
+    if (currBatNum != 1) {
+        SendCommand(QStringLiteral("login debug"));
+        GuiThreadSleep(500);
+    }
+    SendCommand(QStringLiteral("tbar ") + barcode);
+    if (portOpen && basicPolling)
+        pollTimer->start(1000);
+}
+
+void BMSMainWin::TbarProcess(const QString& reply)
+{
+    qDebug() << "Command:" << CurrentCommand;
+    const bool passed = reply.contains(QLatin1String("Test result:pass"))
+                        && reply.contains(QLatin1String("Command completed successfully"));
+    if (!passed) {
+        MsgBox::show(this, QMessageBox::Warning, tr("Message"), tr("Added barcode fail!"));
+        return;
+    }
+    if (!selfTesting) {
+        pollTimer->stop();
+        SendCommand(QStringLiteral("info "));
+        GuiThreadSleep(50);
+        if (portOpen && basicPolling)
+            pollTimer->start(1000);
+    }
+    MsgBox::show(this, QMessageBox::Information, tr("Message"), tr("Added barcode successfully!"));
+}

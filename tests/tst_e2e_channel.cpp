@@ -1,0 +1,78 @@
+// The program against the simulated BMS over a real pseudo-terminal: what the
+// polling cycle puts on the wire, in which order and at which pace.
+#include "bmssimulator.h"
+#include "boxrecorder.h"
+#include "bmsmainwin.h"
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QtTest>
+
+class TestE2eChannel : public QObject
+{
+    Q_OBJECT
+private slots:
+    void pollingChainOnTheWire();
+};
+
+void TestE2eChannel::pollingChainOnTheWire()
+{
+    SimOptions options;
+    options.packs = 3;
+    options.seed = 11;
+    options.faults.chunk = true; // replies arrive in random pieces, as from a UART
+    BmsSimulator sim(options);
+    QVERIFY(sim.start());
+
+    struct Line {
+        QString command;
+        qint64 at;
+    };
+    QList<Line> wire;
+    QElapsedTimer clock;
+    clock.start();
+    connect(&sim, &BmsSimulator::commandReceived, this, [&](const QString& line) {
+        wire << Line{line.trimmed(), clock.elapsed()};
+    });
+
+    BoxRecorder boxes;
+    BMSMainWin win;
+    win.findChild<QComboBox*>(QStringLiteral("PortComBox"))->setCurrentText(sim.portPath());
+    const qint64 openedAt = clock.elapsed();
+    win.OpenBtn_clicked();
+    QVERIFY(win.portOpen);
+
+    auto commands = [&wire] {
+        QStringList out;
+        for (const Line& l : wire)
+            out << l.command;
+        return out;
+    };
+    const QStringList chain{"pwrsys", "pwr", "balance", "ctrl"};
+    QStringList expected = QStringList{"login debug"} + chain;
+    QTRY_COMPARE_WITH_TIMEOUT(commands(), expected, 4000);
+
+    // fifth tick: the same chain; tenth tick: the chosen pack in detail
+    expected += chain;
+    QTRY_COMPARE_WITH_TIMEOUT(commands(), expected, 8000);
+    expected += QStringList{"info 1", "bat 1", "pwr 1"};
+    QTRY_COMPARE_WITH_TIMEOUT(commands(), expected, 8000);
+
+    const qint64 fifthTick = wire.at(5).at - openedAt;
+    QVERIFY2(fifthTick > 4500 && fifthTick < 6500, qPrintable(QString::number(fifthTick)));
+    const qint64 tenthTick = wire.at(9).at - openedAt;
+    QVERIFY2(tenthTick > 9500 && tenthTick < 11500, qPrintable(QString::number(tenthTick)));
+    // each chain step follows its predecessor's reply after the 200 ms pause
+    for (int i : {6, 7, 8, 10, 11}) {
+        const qint64 gap = wire.at(i).at - wire.at(i - 1).at;
+        QVERIFY2(gap >= 190 && gap < 900, qPrintable(QStringLiteral("%1: %2 ms").arg(wire.at(i).command).arg(gap)));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(win.cmdStateLab->text(), QStringLiteral("Command State: completed successfully"), 2000);
+    QCOMPARE(boxes.count(), 0);
+    win.CloseBtn_clicked();
+    QTRY_COMPARE(commands().last(), QStringLiteral("logout"));
+}
+
+QTEST_MAIN(TestE2eChannel)
+#include "tst_e2e_channel.moc"
