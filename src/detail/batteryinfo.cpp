@@ -1,0 +1,398 @@
+#include "batteryinfo.h"
+#include "ui_batteryinfo.h"
+
+#include "msgbox.h"
+#include "novalue.h"
+
+#include <QDebug>
+#include <QHeaderView>
+#include <QStandardItemModel>
+#include <QtCharts/QChart>
+#include <QtCharts/QChartView>
+#include <QtCharts/QLegend>
+#include <QtCharts/QLineSeries>
+#include <QtCharts/QValueAxis>
+
+#include <cmath>
+
+using namespace QtCharts;
+
+namespace {
+
+constexpr int CellsPerRow = 4;
+constexpr int TableColumns = CellsPerRow * 3;
+
+// One tick per cell reads well up to this many cells; above it the labels would
+// run into each other (and a garbled cell count could ask for millions of ticks).
+constexpr int MaxCellTicks = 32;
+
+const char* const TableStyle =
+    "QScrollBar:vertical{background:#FFFFFF;padding-top:20px;padding-bottom:20px;padding-left:3px;"
+    "padding-right:3px;border-left:1px solid #d7d7d7;}"
+    "QScrollBar::handle:vertical{background:#dbdbdb;border-radius:6px;min-height:80px;}"
+    "QScrollBar::handle:vertical:hover{background:#d0d0d0;}"
+    "QScrollBar::add-line:vertical{background:url(:/images/resource/images/checkout/down.png) center no-repeat;}"
+    "QScrollBar::sub-line:vertical{background:url(:/images/resource/images/checkout/up.png) center no-repeat;}"
+    "QScrollBar:horizontal{background:#FFFFFF;padding-top:1px;padding-bottom:1px;padding-left:15px;"
+    "padding-right:15px;border-top:1px solid #d7d7d7;}"
+    "QScrollBar::handle:horizontal{background:#dbdbdb;border-radius:6px;max-height:3px;}"
+    "QScrollBar::handle:horizontal:hover{background:#d0d0d0;}"
+    "QScrollBar::add-line:horizontal{background:url(:/images/resource/images/checkout/down.png) center no-repeat;}"
+    "QScrollBar::sub-line:horizontal{background:url(:/images/resource/images/checkout/down.png) center no-repeat;}"
+    "QTableView QHeaderView::section{background-color:qlineargradient(x1:0, y1:0, x2:0, y2:1,"
+    "stop:0 #616161, stop:0.5 #505050, stop:0.6 #434343, stop:1 #656565);color:white;"
+    "padding-left:4px;border:1px solid #6c6c6c;font:8pt 'Arial';}";
+
+// The value text, or "--" when the device gave none.
+QString orMark(const QString& value)
+{
+    return value.isEmpty() ? NoValue::mark() : value;
+}
+
+// A 0-based id shown 1-based, or "--".
+QString idText(int id)
+{
+    return NoValue::isNone(id) ? NoValue::mark() : QString::number(id + 1);
+}
+
+QFont arial(int pointSize)
+{
+    return QFont(QStringLiteral("Arial"), pointSize);
+}
+
+QStandardItem* centredItem(const QString& text)
+{
+    auto* item = new QStandardItem(text);
+    item->setTextAlignment(Qt::AlignCenter);
+    return item;
+}
+
+} // namespace
+
+BatteryInfo::BatteryInfo(QWidget* parent)
+    : QWidget(parent)
+    , ui(new Ui::BatteryInfo)
+{
+    ui->setupUi(this);
+    CellNumber = 0;
+    MaxVol = MinVol = 0;
+    MaxVolid = MinVolid = 0;
+    EnviornmentTemp = Current = AllCoulomb = SOH = 0;
+    SOC = 0;
+    showTable = false;
+
+    ui->CellStackWid->setCurrentIndex(0);
+    ui->AddBarBtn->hide();
+
+    ChartInit();
+    TableInit();
+    connect(ui->ChangeBtn, &QPushButton::clicked, this, &BatteryInfo::ChangeBtn_Clicked);
+    connect(ui->AddBarBtn, &QPushButton::clicked, this, &BatteryInfo::AddBarBtn_Clicked);
+    TableViewSytleInit(ui->cellTableView);
+    setAttribute(Qt::WA_DeleteOnClose);
+}
+
+BatteryInfo::~BatteryInfo()
+{
+    qDebug() << "BatteryInfo 析构";
+    delete ui;
+}
+
+void BatteryInfo::ChartInit()
+{
+    cellChart = new QChart;
+    cellChart->setTitle(tr("Cell Volt-Temp"));
+    cellChart->setTitleFont(arial(12));
+    cellChart->legend()->setFont(arial(7));
+    cellChart->setContentsMargins(0, 0, 0, 0);
+    cellChart->setMargins(QMargins(0, 0, 0, 0));
+    ui->cellTableView->setContentsMargins(0, 0, 0, 0);
+
+    auto makeAxis = [](const QString& title, qreal min, qreal max, const QString& format) {
+        auto* axis = new QValueAxis;
+        axis->setTitleText(title);
+        axis->setTitleFont(arial(11));
+        axis->setLabelsFont(arial(9));
+        axis->setRange(min, max);
+        axis->setLabelFormat(format);
+        return axis;
+    };
+    cellAxisX = makeAxis(tr("Cell ID"), 1, 5, QStringLiteral("%d"));
+    cellAxisX->setTickCount(5);
+    voltAxis = makeAxis(tr("Volt(V)"), 0, 5, QStringLiteral("%.1f "));
+    tempAxis = makeAxis(tr("Temp(℃)"), 0, 1, QStringLiteral("%.1f"));
+    cellChart->addAxis(cellAxisX, Qt::AlignBottom);
+    cellChart->addAxis(voltAxis, Qt::AlignLeft);
+    cellChart->addAxis(tempAxis, Qt::AlignRight);
+
+    ui->cellLineChart->setChart(cellChart);
+    ui->cellLineChart->setRenderHint(QPainter::Antialiasing, true);
+}
+
+void BatteryInfo::TableInit()
+{
+    cellModel = new QStandardItemModel(0, TableColumns, this);
+    QStringList header;
+    for (int i = 0; i < CellsPerRow; ++i)
+        header << tr("Cell Id") << tr("Volt(V)") << tr("Temp(℃)");
+    cellModel->setHorizontalHeaderLabels(header);
+    ui->cellTableView->setModel(cellModel);
+    ui->cellTableView->horizontalHeader()->setVisible(true);
+    ui->cellTableView->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    // Row numbers mean nothing here: a row holds four cells.
+    ui->cellTableView->verticalHeader()->setVisible(false);
+}
+
+void BatteryInfo::TableViewSytleInit(QTableView* view)
+{
+    if (!view)
+        return;
+    // A view that is not yet polished but sits below a widget with a style sheet only
+    // stores a new sheet; its header and scroll bars, polished already, would keep the
+    // plain look until some later repolish. Polished first, the sheet applies at once.
+    view->ensurePolished();
+    view->setStyleSheet(QString::fromLatin1(TableStyle));
+}
+
+void BatteryInfo::SetCurrBatNum(int n)
+{
+    ui->BattIdLab->setText(NoValue::isNone(n) ? QString() : QString::number(n));
+}
+
+void BatteryInfo::SetInfoMess()
+{
+    // Only a pack that answered (address known) without a barcode can be given one.
+    ui->AddBarBtn->setVisible(Barcode.isEmpty() && !DeviceAdd.isEmpty());
+
+    ui->AddLab->setText(tr("Device Address: ") + orMark(DeviceAdd));
+    ui->BootLab->setText(tr("Boot Version: ") + orMark(BootVersion));
+    ui->BarcodeLab->setText(tr("Barcode: ") + orMark(Barcode));
+    ui->SpeciLab->setText(tr("Specification: ") + orMark(Specification));
+    ui->SoftVerLab->setText(tr("Main Soft Version: ") + orMark(MainVersion));
+    ui->CommVerLab->setText(tr("Comm Version: ") + orMark(ComVersion));
+    ui->MaxChargeLab->setText(tr("Max Charge Current: ") + orMark(MaxChargeCurr));
+    ui->ReleaLab->setText(tr("Release Date: ") + orMark(RelaseDate));
+    ui->CellNumLab->setText(tr("Cell Number: ") + NoValue::text(CellNumber));
+}
+
+void BatteryInfo::SetBasicMess()
+{
+    ui->SOCLab->setText(tr("SOC: ") + NoValue::text(SOC) + QStringLiteral(" %"));
+    ui->SOHLab->setText(tr("SOH: ") + NoValue::text(SOH) + QStringLiteral(" %"));
+    ui->CapaLab->setText(tr("Capacity: ") + NoValue::text(AllCoulomb) + QStringLiteral(" AH"));
+    ui->CurrLab->setText(tr("Current: ") + NoValue::text(Current) + QStringLiteral(" A"));
+    ui->TempLab->setText(tr("Temp: ") + NoValue::text(EnviornmentTemp) + QStringLiteral(" ℃"));
+    ui->MaxVolLab->setText(tr("Max Voltage: ") + NoValue::text(MaxVol) + QStringLiteral(" V"));
+    ui->MinVolLab->setText(tr("Min Voltage: ") + NoValue::text(MinVol) + QStringLiteral(" V"));
+    const QString diff = NoValue::isNone(MaxVol) || NoValue::isNone(MinVol) ? NoValue::mark()
+                                                                           : NoValue::text(MaxVol - MinVol);
+    ui->VolDiffLab->setText(tr("Vol Difference: ") + diff + QStringLiteral(" V"));
+    ui->MaxVoltdLab->setText(tr("Max Vol ID: ") + idText(MaxVolid));
+    ui->MinVoltIdLab->setText(tr("Min Vol ID: ") + idText(MinVolid));
+    ui->BasStaLab->setText(tr("Basic Status: ") + orMark(BasicStatus));
+    ui->SysDefaultLab->setText(tr("System Fault: ") + orMark(SysDefault));
+}
+
+void BatteryInfo::CreatCellCharts()
+{
+    voltPoints.clear();
+    tempPoints.clear();
+    for (const BatteryCell& cell : qAsConst(Batterys)) {
+        const qreal x = cell.GetBatteryId() + 1;
+        voltPoints.append(qMakePair(QPointF(x, cell.GetVolt()), QStringLiteral("Volt")));
+        tempPoints.append(qMakePair(QPointF(x, cell.GetTempr()), QStringLiteral("Temp")));
+    }
+
+    // An unknown (or impossible) cell count leaves the chart as it is. Known count but
+    // no cells: nothing can be drawn, and the previous pack's lines would be false.
+    if (!NoValue::isNone(CellNumber) && CellNumber > 0) {
+        if (tempPoints.isEmpty()) {
+            cellChart->removeAllSeries();
+        } else {
+            // The highest temperature starts at 0, so the axis always reaches up to at
+            // least 2 degrees; a non-finite reading is left out of the bounds and the
+            // lines rather than stretching the axis to nothing.
+            qreal minTemp = 0;
+            for (const auto& p : qAsConst(tempPoints)) {
+                if (std::isfinite(p.first.y())) {
+                    minTemp = p.first.y();
+                    break;
+                }
+            }
+            qreal maxTemp = 0;
+            qDebug() << "MinTemp" << minTemp;
+
+            cellChart->removeAllSeries();
+            auto* voltSeries = new QLineSeries;
+            auto* tempSeries = new QLineSeries;
+            cellChart->addSeries(voltSeries);
+            cellChart->addSeries(tempSeries);
+
+            qDebug() << "Cellnumber:" << CellNumber;
+            if (CellNumber == 1) {
+                // A range of one value has no width to draw in.
+                cellAxisX->setRange(0, 2);
+                cellAxisX->setTickType(QValueAxis::TicksFixed);
+                cellAxisX->setTickCount(3);
+            } else if (CellNumber <= MaxCellTicks) {
+                cellAxisX->setRange(1, CellNumber);
+                cellAxisX->setTickType(QValueAxis::TicksFixed);
+                cellAxisX->setTickCount(CellNumber);
+            } else {
+                cellAxisX->setRange(1, CellNumber);
+                cellAxisX->setTickType(QValueAxis::TicksDynamic);
+                cellAxisX->setTickAnchor(1);
+                cellAxisX->setTickInterval(std::ceil((CellNumber - 1) / double(MaxCellTicks - 1)));
+            }
+
+            qDebug() << "VoltDataList:" << voltPoints.size();
+            for (const auto& p : qAsConst(voltPoints)) {
+                if (std::isfinite(p.first.y()))
+                    voltSeries->append(p.first);
+            }
+            voltSeries->setName(voltPoints.first().second);
+            voltAxis->setRange(2.4, 4.0);
+            voltAxis->setTickCount(9);
+            voltSeries->attachAxis(cellAxisX);
+            voltSeries->attachAxis(voltAxis);
+            voltSeries->setPointsVisible(true);
+
+            for (const auto& p : qAsConst(tempPoints)) {
+                const qreal t = p.first.y();
+                if (!std::isfinite(t))
+                    continue;
+                tempSeries->append(p.first);
+                minTemp = qMin(minTemp, t);
+                maxTemp = qMax(maxTemp, t);
+            }
+            tempSeries->setName(tempPoints.first().second);
+            tempAxis->setRange(std::trunc(minTemp - 2.0), std::trunc(maxTemp + 2.0));
+            tempAxis->setTickCount(9);
+            tempSeries->attachAxis(cellAxisX);
+            tempSeries->attachAxis(tempAxis);
+            tempSeries->setPointsVisible(true);
+        }
+    }
+
+    cellModel->removeRows(0, cellModel->rowCount());
+    int row = 0;
+    int column = 0;
+    for (const BatteryCell& cell : qAsConst(Batterys)) {
+        cellModel->setItem(row, column, centredItem(QString::number(cell.GetBatteryId() + 1)));
+        cellModel->setItem(row, column + 1, centredItem(QString::number(cell.GetVolt(), 'g', 6)));
+        cellModel->setItem(row, column + 2, centredItem(QString::number(cell.GetTempr(), 'g', 6)));
+        column += 3;
+        if (column == TableColumns) {
+            column = 0;
+            ++row;
+        }
+    }
+    ui->cellTableView->setModel(cellModel);
+}
+
+void BatteryInfo::SetCellInit()
+{
+    cellChart->removeAllSeries();
+    cellModel->removeRows(0, cellModel->rowCount());
+}
+
+void BatteryInfo::SetBatteryInfoInit()
+{
+    CellNumber = 0;
+
+    ui->BattIdLab->setText(QStringLiteral(" "));
+    ui->SOCLab->setText(tr("SOC: "));
+    ui->SOHLab->setText(tr("SOH: "));
+    ui->CapaLab->setText(tr("Capacity: "));
+    ui->CurrLab->setText(tr("Current: "));
+    ui->TempLab->setText(tr("Temp: "));
+    ui->MaxVolLab->setText(tr("Max Voltage: "));
+    ui->MinVolLab->setText(tr("Min Voltage: "));
+    ui->VolDiffLab->setText(tr("Vol Difference: "));
+    ui->MaxVoltdLab->setText(tr("Max Vol ID: "));
+    ui->MinVoltIdLab->setText(tr("Min Vol ID: "));
+    ui->BasStaLab->setText(tr("Basic Status: "));
+    ui->SysDefaultLab->setText(tr("System Fault: "));
+
+    SetCellInit();
+
+    // Nothing to write a barcode to behind a closed port.
+    ui->AddBarBtn->hide();
+    ui->AddLab->setText(tr("Device Address: "));
+    ui->BootLab->setText(tr("Boot Version: "));
+    ui->BarcodeLab->setText(tr("Barcode: "));
+    ui->SpeciLab->setText(tr("Specification: "));
+    ui->SoftVerLab->setText(tr("Main Soft Version: "));
+    ui->CommVerLab->setText(tr("Comm Version: "));
+    ui->MaxChargeLab->setText(tr("Max Charge Current: "));
+    ui->ReleaLab->setText(tr("Release Date: "));
+    ui->CellNumLab->setText(tr("Cell Number: "));
+}
+
+void BatteryInfo::SetRate(double wr, double hr)
+{
+    widthRate = wr;
+    heightRate = hr;
+    TableViewSytleInit(ui->cellTableView);
+    const QList<QAbstractAxis*> axes = cellChart->axes();
+    if (!axes.isEmpty())
+        qDebug() << "axLiLableFont:" << axes.first()->labelsFont();
+    qDebug() << "WidthRate:" << wr;
+    qDebug() << "HightRate:" << hr;
+
+    struct Fonts {
+        double upTo;
+        int title, legend, axisTitle, axisLabel;
+    };
+    static const Fonts brackets[] = {
+        {0.416667, 8, 3, 7, 5},
+        {0.6125, 9, 4, 8, 6},
+        {0.666667, 10, 5, 9, 7},
+        {0.75, 11, 6, 10, 8},
+    };
+    for (const Fonts& f : brackets) {
+        if (wr <= f.upTo) {
+            cellChart->setTitleFont(arial(f.title));
+            cellChart->legend()->setFont(arial(f.legend));
+            for (QAbstractAxis* axis : {static_cast<QAbstractAxis*>(cellAxisX), static_cast<QAbstractAxis*>(voltAxis),
+                                        static_cast<QAbstractAxis*>(tempAxis)}) {
+                axis->setTitleFont(arial(f.axisTitle));
+                axis->setLabelsFont(arial(f.axisLabel));
+            }
+            break;
+        }
+    }
+
+    if (hr <= 0.62963) {
+        ui->gridLayout_7->setRowStretch(0, 1);
+        ui->gridLayout_7->setRowStretch(1, 4);
+        ui->gridLayout_7->setRowStretch(2, 1);
+    } else if (hr <= 0.703704) {
+        ui->gridLayout_7->setRowStretch(0, 2);
+        ui->gridLayout_7->setRowStretch(1, 4);
+        ui->gridLayout_7->setRowStretch(2, 2);
+    }
+}
+
+void BatteryInfo::ChangeBtn_Clicked()
+{
+    qDebug() << "afert cellLineChart size:" << ui->cellLineChart->size() << cellChart->margins();
+    showTable = !showTable;
+    ui->CellStackWid->setCurrentIndex(showTable ? 1 : 0);
+}
+
+void BatteryInfo::AddBarBtn_Clicked()
+{
+    const QString barcode =
+        MsgBox::input(this, tr("Add Barcode"), tr("Notice:Please enter a 16-character barcode!"));
+    if (barcode.isEmpty())
+        return;
+    // The device stores whatever it is sent; a barcode of another length would
+    // overwrite the pack's identity with something no scanner reads back.
+    if (barcode.size() != 16) {
+        MsgBox::show(this, QMessageBox::Information, tr("Notice"),
+                     tr("The Barcode length does not meet requirement!"), QMessageBox::Ok);
+        return;
+    }
+    emit MissBarcode(barcode);
+}
