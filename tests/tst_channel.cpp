@@ -37,6 +37,7 @@ private slots:
     void framingEdges_data();
     void framingEdges();
     void frameBufferStaysBounded();
+    void quietOutputNotCarriedIntoFrame();
     void xmodemHandOffOnlyAtHead();
     void consoleView_data();
     void consoleView();
@@ -319,6 +320,22 @@ void TestChannel::frameBufferStaysBounded()
     f.win.ReceiveChunk("@pwrsys\r\nA\r\n$$");
     QCOMPARE(got.size(), 1);
     QVERIFY(got.first().endsWith(QStringLiteral("@pwrsys\nA\n$$")));
+}
+
+// A stream row or a listing page that went quiet is not the head of the next reply.
+void TestChannel::quietOutputNotCarriedIntoFrame()
+{
+    WindowFixture f;
+    f.win.basicPolling = false;
+    QStringList got;
+    f.win.routeObserver = [&](const char*, const QString& r) { got << r; };
+    f.win.CurrentCommand = QStringLiteral("disp pwrs 1\n");
+    f.win.ReceiveChunk("1  24-06-01 08:00:01  87  52480\r\r\n");
+    QTRY_VERIFY(!f.win.parseTimer->isActive());
+    QVERIFY(f.win.rxFrame.isEmpty());
+    f.win.CurrentCommand = QStringLiteral("data event 3\n");
+    f.win.ReceiveChunk("@data event 3\r\r\nItem : 3\r\r\n$$");
+    QCOMPARE(got.last(), QStringLiteral("@data event 3\nItem : 3\n$$"));
 }
 
 void TestChannel::xmodemHandOffOnlyAtHead()

@@ -365,6 +365,11 @@ void BMSMainWin::SerialDataParse()
         }
     }
     rxRaw.clear();
+    // Output that went quiet without ever opening a frame (a stream, a paged list)
+    // is not the start of the next reply; left here it would be handed to that
+    // reply's parser and, over a long stream, pile up.
+    if (!rxFrame.contains('@'))
+        rxFrame.clear();
     dispatch(*this, quietRoutes(), CurrentCommand, text);
 }
 
