@@ -4,6 +4,7 @@
 #include "boxrecorder.h"
 #include "bmsmainwin.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -14,6 +15,7 @@ class TestE2eChannel : public QObject
     Q_OBJECT
 private slots:
     void pollingChainOnTheWire();
+    void simulatorFromToolsMenu();
 };
 
 void TestE2eChannel::pollingChainOnTheWire()
@@ -72,6 +74,35 @@ void TestE2eChannel::pollingChainOnTheWire()
     QCOMPARE(boxes.count(), 0);
     win.CloseBtn_clicked();
     QTRY_COMPARE(commands().last(), QStringLiteral("logout"));
+}
+
+// Tools > Simulated BMS starts a device on a fresh port and selects it; Login reaches
+// it; choosing the action again takes the port away like an unplugged adapter.
+void TestE2eChannel::simulatorFromToolsMenu()
+{
+    BoxRecorder boxes;
+    BMSMainWin win;
+    auto* action = win.findChild<QAction*>(QStringLiteral("actionSimulator"));
+    QVERIFY(action);
+    action->trigger();
+    QVERIFY(win.simulatorDevice());
+    const QString port = win.simulatorDevice()->portPath();
+    QVERIFY(port.startsWith(QStringLiteral("/dev/")));
+    QVERIFY(action->isChecked());
+    QVERIFY(win.getSerialNameList().contains(port));
+    auto* box = win.findChild<QComboBox*>(QStringLiteral("PortComBox"));
+    QCOMPARE(box->currentText(), port);
+
+    win.OpenBtn_clicked();
+    QVERIFY(win.portOpen);
+    QTRY_COMPARE_WITH_TIMEOUT(win.cmdStateLab->text(), QStringLiteral("Command State: completed successfully"), 3000);
+
+    action->trigger(); // stop
+    QVERIFY(!win.simulatorDevice());
+    QVERIFY(!action->isChecked());
+    QTRY_VERIFY_WITH_TIMEOUT(!win.portOpen, 3000);
+    QCOMPARE(boxes.seen(), QStringList{QStringLiteral("Error|The serial port diconnect! Please check!")});
+    QVERIFY(!win.getSerialNameList().contains(port));
 }
 
 QTEST_MAIN(TestE2eChannel)

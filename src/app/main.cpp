@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDebug>
+#include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStandardPaths>
@@ -21,9 +22,11 @@ int main(int argc, char* argv[])
     QApplication::setOrganizationDomain(QStringLiteral("cellvue.local"));
 
     // Armed before any window exists, so a crash during start-up still leaves a dump.
+    // Without a data location (no HOME) the dumps go below the temporary directory
+    // rather than to "/crashs" at the file-system root.
     const QStringList dataDirs = QStandardPaths::standardLocations(QStandardPaths::AppLocalDataLocation);
-    BreakpadHandler::GetInstance()->SetupBreakPad((dataDirs.isEmpty() ? QString() : dataDirs.first())
-                                                  + QStringLiteral("/crashs"));
+    const QString dataDir = dataDirs.isEmpty() ? QDir::tempPath() + QStringLiteral("/Cellvue") : dataDirs.first();
+    BreakpadHandler::GetInstance()->SetupBreakPad(dataDir + QStringLiteral("/crashs"));
 
     QRect available(0, 0, 1920, 1080);
     if (QScreen* screen = QGuiApplication::primaryScreen())
