@@ -105,7 +105,7 @@ private slots:
         QCOMPARE(s.label("CommVerLab"), QStringLiteral("Comm Version: ") + p.commVersion);
         QCOMPARE(s.label("ReleaLab"), QStringLiteral("Release Date: ") + p.releaseDate);
         QCOMPARE(s.label("BarcodeLab"), QStringLiteral("Barcode: ") + p.barcode);
-        QCOMPARE(s.label("SpeciLab"), QStringLiteral("Specification: ") + p.specification);
+        QCOMPARE(s.label("SpeciLab"), QStringLiteral("Specification: ") + p.packSpec);
         QCOMPARE(s.label("MaxChargeLab"), QStringLiteral("Max Charge Current: ") + p.maxChargeCurr);
         QCOMPARE(s.label("CellNumLab"), QStringLiteral("Cell Number: 16"));
         QCOMPARE(s.win.deviceModel, QStringLiteral("HVRACK-7720N"));
