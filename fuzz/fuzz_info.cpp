@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     if (!info.complete) {
         const bool allEmpty = info.deviceAdd.isEmpty() && info.deviceName.isEmpty() && info.bootVersion.isEmpty()
-            && info.barcode.isEmpty() && info.specification.isEmpty() && info.mainVersion.isEmpty()
+            && info.barcode.isEmpty() && info.packSpec.isEmpty() && info.mainVersion.isEmpty()
             && info.comVersion.isEmpty() && info.maxChargeCurr.isEmpty() && info.relaseDate.isEmpty();
         if (!allEmpty || info.cellNumber != NoValue::Int)
             std::abort();
@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!info.barcode.isEmpty() && info.barcode.size() < 16)
         std::abort();
     // Values reach the labels trimmed, whatever padding the device used.
-    for (const QString* s : {&info.deviceAdd, &info.bootVersion, &info.barcode, &info.specification,
+    for (const QString* s : {&info.deviceAdd, &info.bootVersion, &info.barcode, &info.packSpec,
                              &info.mainVersion, &info.comVersion, &info.maxChargeCurr, &info.relaseDate}) {
         if (*s != s->trimmed())
             std::abort();
