@@ -121,6 +121,9 @@ void BMSMainWin::OnDeskTopResize(const QRect& availableGeometry)
     // The forms are laid out with layouts, so the window size alone carries the
     // scale; the fixed pixel geometry of the designer is never multiplied.
     resize(static_cast<int>(1920.0 * widthRate), static_cast<int>(1000.0 * heightRate));
+    ui->BattGroupWid->SetRate(widthRate, heightRate);
+    ui->BattInfoWid->SetRate(widthRate, heightRate);
+    qDebug() << "BattInfoWid:" << ui->BattInfoWid->size();
 }
 
 void BMSMainWin::MainUiInit()
