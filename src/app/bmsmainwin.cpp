@@ -254,26 +254,30 @@ void BMSMainWin::ConnectInit()
 
 void BMSMainWin::createActions()
 {
-    // Built in createMenus so each action is owned by its menu.
+    auto* login = new QAction(tr("&Login cmd"), this);
+    login->setObjectName(QStringLiteral("actionConsole"));
+    login->setStatusTip(tr("Enter the console"));
+    connect(login, &QAction::triggered, this, &BMSMainWin::actionConsole_triggered);
+
+    auto* logout = new QAction(tr("&Logout cmd"), this);
+    logout->setObjectName(QStringLiteral("actionExit_Consle"));
+    logout->setStatusTip(tr("Exit the console"));
+    connect(logout, &QAction::triggered, this, &BMSMainWin::actionExit_Consle_triggered);
+
+    auto* sim = new QAction(tr("&Simulated BMS"), this);
+    sim->setObjectName(QStringLiteral("actionSimulator"));
+    sim->setCheckable(true);
+    sim->setStatusTip(tr("Start or stop a simulated battery system on a new serial port"));
+    connect(sim, &QAction::triggered, this, &BMSMainWin::actionSimulator_triggered);
 }
 
 void BMSMainWin::createMenus()
 {
     QMenu* tools = menuBar()->addMenu(tr("&Tools"));
-    QAction* login = tools->addAction(tr("&Login cmd"));
-    login->setObjectName(QStringLiteral("actionConsole"));
-    login->setStatusTip(tr("Enter the console"));
-    connect(login, &QAction::triggered, this, &BMSMainWin::actionConsole_triggered);
-    QAction* logout = tools->addAction(tr("&Logout cmd"));
-    logout->setObjectName(QStringLiteral("actionExit_Consle"));
-    logout->setStatusTip(tr("Exit the console"));
-    connect(logout, &QAction::triggered, this, &BMSMainWin::actionExit_Consle_triggered);
+    tools->addAction(findChild<QAction*>(QStringLiteral("actionConsole")));
+    tools->addAction(findChild<QAction*>(QStringLiteral("actionExit_Consle")));
     tools->addSeparator();
-    QAction* sim = tools->addAction(tr("&Simulated BMS"));
-    sim->setObjectName(QStringLiteral("actionSimulator"));
-    sim->setCheckable(true);
-    sim->setStatusTip(tr("Start or stop a simulated battery system on a new serial port"));
-    connect(sim, &QAction::triggered, this, &BMSMainWin::actionSimulator_triggered);
+    tools->addAction(findChild<QAction*>(QStringLiteral("actionSimulator")));
 }
 
 void BMSMainWin::TableViewSytleInit(QTableView* view)
