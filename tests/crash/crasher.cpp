@@ -1,7 +1,7 @@
 // Crashes on purpose with the crash handler armed, so that tst_crash can check the dump
 // Breakpad leaves behind.
 //
-//   cellvue_crasher <dump directory> <null|abort|fatal> <main|worker>
+//   cellvue_crasher <dump directory> <null|abort> <main|worker>
 //
 // Prints "tid <n>" (the thread about to crash) and, from the crash callback,
 // "onCrash <succeeded> <directory> <minidump id>". Logs go to log/ in the working
@@ -10,7 +10,6 @@
 #include "loghandler.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 
 #include <cstdio>
 #include <cstdlib>
@@ -31,8 +30,6 @@ void crashNow(const char* how)
         // Hide the null from the optimiser, which would otherwise drop the store.
         asm volatile("" : "+r"(target));
         *reinterpret_cast<volatile int*>(target) = 42;
-    } else if (std::strcmp(how, "fatal") == 0) {
-        qFatal("fatal on purpose");
     }
     std::abort();
 }
@@ -41,25 +38,19 @@ void crashNow(const char* how)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: %s <dump directory> <null|abort|fatal> <main|worker>\n", argv[0]);
+    if (argc != 4)
         return 2;
-    }
     LogHandler::Get().installMessageHandler();
     BreakpadHandler* handler = BreakpadHandler::GetInstance();
     handler->SetupBreakPad(QString::fromLocal8Bit(argv[1]));
-    QObject::connect(handler, &BreakpadHandler::onCrash,
-                     [](bool succeeded, const QString& dir, const QString& id) {
-                         std::printf("onCrash %d %s %s\n", succeeded ? 1 : 0, qPrintable(dir), qPrintable(id));
-                         std::fflush(stdout);
-                     });
-
+    QObject::connect(handler, &BreakpadHandler::onCrash, [](bool succeeded, const QString& dir, const QString& id) {
+        std::printf("onCrash %d %s %s\n", succeeded ? 1 : 0, qPrintable(dir), qPrintable(id));
+        std::fflush(stdout);
+    });
     const char* how = argv[2];
-    if (std::strcmp(argv[3], "worker") == 0) {
-        std::thread worker([how] { crashNow(how); });
-        worker.join();
-    } else {
+    if (std::strcmp(argv[3], "worker") == 0)
+        std::thread([how] { crashNow(how); }).join();
+    else
         crashNow(how);
-    }
     return 0;
 }
