@@ -3,8 +3,8 @@
 
 #include "batteryinfo.h"
 #include "bmsmainwin.h"
+#include "boxrecorder.h"
 #include "inforeply.h"
-#include "msgbox.h"
 #include "novalue.h"
 
 #include <QLabel>
@@ -13,56 +13,59 @@
 
 namespace {
 
-struct Line {
-    QString key;
-    QString value;
+using Lines = QList<QPair<QString, QString>>;
+
+const Lines standard{
+    { "Device address", "1" },       { "Device name", "HVRACK-7720-KM" }, { "Boot version", "V1.0.2" },
+    { "Main Soft version", "V2.3.1" }, { "Comm version", "V1.2" },        { "Release Date", "2021-05-17" },
+    { "Barcode", "ABCD2021E0561234" }, { "Specification", "51.2V100AH" }, { "Cell Number", "16" },
+    { "Max Charge Curr", "100A" },
 };
 
 // The reply as the framing hands it over: "@", echo, key lines padded to one column,
 // status line, "$$", every "\r" already gone.
-QList<Line> standardLines()
-{
-    return {
-        {"Device address", "1"},
-        {"Device name", "HVRACK-7720-KM"},
-        {"Boot version", "V1.0.2"},
-        {"Main Soft version", "V2.3.1"},
-        {"Comm version", "V1.2"},
-        {"Release Date", "2021-05-17"},
-        {"Barcode", "ABCD2021E0561234"},
-        {"Specification", "51.2V100AH"},
-        {"Cell Number", "16"},
-        {"Max Charge Curr", "100A"},
-    };
-}
-
-QString frame(const QList<Line>& lines, const QString& tail = QStringLiteral("Command completed successfully\n$$"))
+QString frame(const Lines& lines, const QString& tail = QStringLiteral("Command completed successfully\n$$"))
 {
     QString text = QStringLiteral("@\ninfo 1\n");
-    for (const Line& l : lines)
-        text += l.key.leftJustified(20) + QStringLiteral(": ") + l.value + QLatin1Char('\n');
+    for (const auto& l : lines)
+        text += l.first.leftJustified(20) + QStringLiteral(": ") + l.second + '\n';
     return text + tail;
 }
 
-QString replyWithout(const QString& key)
+// The standard lines with `key` given `value`, or left out for a null value.
+Lines with(const QString& key, const QString& value = QString())
 {
-    QList<Line> lines = standardLines();
-    for (int i = 0; i < lines.size(); ++i) {
-        if (lines[i].key == key)
-            lines.removeAt(i--);
+    Lines lines;
+    for (const auto& l : standard) {
+        if (l.first != key)
+            lines << l;
+        else if (!value.isNull())
+            lines << qMakePair(key, value);
     }
-    return frame(lines);
+    return lines;
 }
 
-QString replyWith(const QString& key, const QString& value)
+// Every field in one line: [broken|]address|name|boot|main|comm|date|barcode|pack rating|cells|max charge
+QString fields(const InfoReply& r)
 {
-    QList<Line> lines = standardLines();
-    for (Line& l : lines) {
-        if (l.key == key)
-            l.value = value;
-    }
-    return frame(lines);
+    const QString read = QStringList{ r.deviceAdd, r.deviceName, r.bootVersion, r.mainVersion, r.comVersion,
+                                      r.relaseDate, r.barcode, r.packSpec, NoValue::text(r.cellNumber),
+                                      r.maxChargeCurr }
+                             .join('|');
+    return r.complete ? read : "broken|" + read;
 }
+
+const QString whole = "1|HVRACK-7720-KM|V1.0.2|V2.3.1|V1.2|2021-05-17|ABCD2021E0561234|51.2V100AH|16|100A";
+QString wholeBut(const QString& from, const QString& to) { return QString(whole).replace(from, to); }
+
+const QStringList infoLabels{ "AddLab", "BootLab", "SoftVerLab", "CommVerLab", "ReleaLab",
+                              "BarcodeLab", "SpeciLab", "CellNumLab", "MaxChargeLab" };
+const QStringList identity{ "Device Address: 1", "Boot Version: V1.0.2", "Main Soft Version: V2.3.1",
+                            "Comm Version: V1.2", "Release Date: 2021-05-17", "Barcode: ABCD2021E0561234",
+                            "Specification: 51.2V100AH", "Cell Number: 16", "Max Charge Current: 100A" };
+const QStringList unknown{ "Device Address: --", "Boot Version: --", "Main Soft Version: --", "Comm Version: --",
+                           "Release Date: --", "Barcode: --", "Specification: --", "Cell Number: --",
+                           "Max Charge Current: --" };
 
 } // namespace
 
@@ -71,239 +74,89 @@ class TestInfoReply : public QObject
     Q_OBJECT
 
 private slots:
-    void wholeReply()
-    {
-        const InfoReply r = InfoReply::parse(frame(standardLines()));
-        QVERIFY(r.complete);
-        QCOMPARE(r.deviceAdd, QStringLiteral("1"));
-        QCOMPARE(r.deviceName, QStringLiteral("HVRACK-7720-KM"));
-        QCOMPARE(r.bootVersion, QStringLiteral("V1.0.2"));
-        QCOMPARE(r.mainVersion, QStringLiteral("V2.3.1"));
-        QCOMPARE(r.comVersion, QStringLiteral("V1.2"));
-        QCOMPARE(r.relaseDate, QStringLiteral("2021-05-17"));
-        QCOMPARE(r.barcode, QStringLiteral("ABCD2021E0561234"));
-        QCOMPARE(r.packSpec, QStringLiteral("51.2V100AH"));
-        QCOMPARE(r.cellNumber, 16);
-        QCOMPARE(r.maxChargeCurr, QStringLiteral("100A"));
-    }
-
-    void missingKey_data()
+    void parse_data()
     {
         QTest::addColumn<QString>("reply");
+        QTest::addColumn<QString>("read");
+
+        QTest::newRow("whole reply") << frame(standard) << whole;
+        QTest::newRow("no device name") << frame(with("Device name")) << wholeBut("|HVRACK-7720-KM|", "||");
         for (const QString& key : InfoReply::requiredKeys()) {
-            if (key == QLatin1String("Boot"))
-                QTest::newRow("Boot") << replyWithout(QStringLiteral("Boot version"));
-            else
-                QTest::newRow(qPrintable(key)) << replyWithout(key);
+            QTest::newRow(qPrintable("no " + key)) << frame(with(key == "Boot" ? QStringLiteral("Boot version") : key))
+                                                   << "broken|||||||||--|";
         }
-        QTest::newRow("device error") << QStringLiteral("@\ninfo 9\nTarget device is not present\n$$");
-        QTest::newRow("empty") << QString();
+        QTest::newRow("device error") << "@\ninfo 9\nTarget device is not present\n$$" << "broken|||||||||--|";
+
+        const QString barcode = "|ABCD2021E0561234|";
+        QTest::newRow("barcode of 15") << frame(with("Barcode", "ABCD2021E056123")) << wholeBut(barcode, "||");
+        QTest::newRow("barcode of 15 and blanks") << frame(with("Barcode", "ABCD2021E056123      "))
+                                                  << wholeBut(barcode, "||");
+        QTest::newRow("barcode of 17") << frame(with("Barcode", "ABCD2021E05612345"))
+                                       << wholeBut(barcode, "|ABCD2021E05612345|");
+
+        Lines both = standard;
+        both.insert(2, { "Boot  version", "V0.9" });
+        QTest::newRow("Boot  version after Boot version") << frame(both) << wholeBut("V1.0.2", "V0.9");
+        Lines twoFirst = standard;
+        twoFirst.prepend({ "Boot  version", "V0.8" });
+        QTest::newRow("Boot  version first") << frame(twoFirst) << wholeBut("V1.0.2", "V0.8");
+        Lines neither = standard;
+        neither[2] = { "Bootloader", "V0.6" };
+        QTest::newRow("neither boot key") << frame(neither) << wholeBut("V1.0.2", "");
+
+        QTest::newRow("cell number and blanks") << frame(with("Cell Number", "16     ")) << whole;
+        QTest::newRow("cell number and a word") << frame(with("Cell Number", "16 cells")) << wholeBut("|16|", "|--|");
+        QTest::newRow("cell number in hex") << frame(with("Cell Number", "0x10")) << wholeBut("|16|", "|--|");
+        QTest::newRow("cell number too big") << frame(with("Cell Number", "99999999999")) << wholeBut("|16|", "|--|");
+
+        QTest::newRow("Cell Number on the last line") << frame(with("Cell Number"), "Cell Number   :  15  ")
+                                                      << wholeBut("|16|", "|15|");
+        QTest::newRow("Max Charge Curr on the last line") << frame(with("Max Charge Curr"), "Max Charge Curr : 50A  ")
+                                                          << wholeBut("|100A", "|50A");
     }
 
-    void missingKey()
+    void parse()
     {
         QFETCH(QString, reply);
-        const InfoReply r = InfoReply::parse(reply);
-        QVERIFY(!r.complete);
-        for (const QString& s : {r.deviceAdd, r.deviceName, r.bootVersion, r.barcode, r.packSpec,
-                                 r.mainVersion, r.comVersion, r.maxChargeCurr, r.relaseDate})
-            QVERIFY(s.isEmpty());
-        QCOMPARE(r.cellNumber, NoValue::Int);
+        QTEST(fields(InfoReply::parse(reply)), "read");
     }
 
-    void barcodeLength_data()
-    {
-        QTest::addColumn<QString>("printed");
-        QTest::addColumn<QString>("stored");
-        QTest::newRow("15 characters") << "ABCD2021E056123" << "";
-        QTest::newRow("16 characters") << "ABCD2021E0561234" << "ABCD2021E0561234";
-        QTest::newRow("17 characters") << "ABCD2021E05612345" << "ABCD2021E05612345";
-        QTest::newRow("6 characters") << "ABC123" << "";
-        QTest::newRow("blank") << "" << "";
-        // Padding is not part of the barcode.
-        QTest::newRow("15 and blanks") << "ABCD2021E056123      " << "";
-    }
-
-    void barcodeLength()
-    {
-        QFETCH(QString, printed);
-        QFETCH(QString, stored);
-        const InfoReply r = InfoReply::parse(replyWith(QStringLiteral("Barcode"), printed));
-        QVERIFY(r.complete);
-        QCOMPARE(r.barcode, stored);
-    }
-
-    void bootVersion_data()
+    // Through the main window, as the reply dispatch calls it, after a whole reply.
+    void window_data()
     {
         QTest::addColumn<QString>("reply");
-        QTest::addColumn<QString>("expected");
-        QList<Line> both = standardLines();
-        both.insert(2, {"Boot  version", "V0.9"});
-        QTest::newRow("two-blank key after one-blank key") << frame(both) << "V0.9";
-        QList<Line> twoFirst = standardLines();
-        twoFirst.prepend({"Boot  version", "V0.8"});
-        QTest::newRow("two-blank key first") << frame(twoFirst) << "V0.8";
-        QList<Line> twoOnly = standardLines();
-        twoOnly[2] = {"Boot  version", "V0.7"};
-        QTest::newRow("two-blank key only") << frame(twoOnly) << "V0.7";
-        QList<Line> neither = standardLines();
-        neither[2] = {"Bootloader", "V0.6"};
-        QTest::newRow("neither form") << frame(neither) << "";
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<int>("cells");
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<bool>("offerBarcode");
+
+        const QString model = "HVRACK-7720-KM";
+        QTest::newRow("whole reply") << frame(standard) << identity << 16 << model << false;
+        // A broken reply clears the identity but says nothing about the model.
+        QTest::newRow("no Release Date") << frame(with("Release Date")) << unknown << NoValue::Int << model << false;
+        QTest::newRow("device not present") << "@\ninfo 1\nTarget device is not present\n$$" << unknown
+                                            << NoValue::Int << model << false;
+        QTest::newRow("short barcode") << frame(with("Barcode", "ABC123"))
+                                       << QStringList(identity).replaceInStrings("ABCD2021E0561234", "--") << 16
+                                       << model << true;
+        QTest::newRow("whole reply without a name") << frame(with("Device name")) << identity << 16 << "" << false;
     }
 
-    void bootVersion()
+    void window()
     {
         QFETCH(QString, reply);
-        QFETCH(QString, expected);
-        const InfoReply r = InfoReply::parse(reply);
-        QVERIFY(r.complete);
-        QCOMPARE(r.bootVersion, expected);
-    }
-
-    void cellNumber_data()
-    {
-        QTest::addColumn<QString>("printed");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("16") << "16" << 16;
-        QTest::newRow("16 and blanks") << "16     " << 16;
-        QTest::newRow("16 and a word") << "16 cells" << NoValue::Int;
-        QTest::newRow("word") << "unknown" << NoValue::Int;
-        QTest::newRow("hex") << "0x10" << NoValue::Int;
-        QTest::newRow("decimal point") << "16.0" << NoValue::Int;
-        QTest::newRow("empty") << "" << NoValue::Int;
-        QTest::newRow("too big for int") << "99999999999" << NoValue::Int;
-    }
-
-    void cellNumber()
-    {
-        QFETCH(QString, printed);
-        QFETCH(int, expected);
-        const InfoReply r = InfoReply::parse(replyWith(QStringLiteral("Cell Number"), printed));
-        QVERIFY(r.complete);
-        QCOMPARE(r.cellNumber, expected);
-    }
-
-    void keyOnLastLine_data()
-    {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("value");
-        QTest::newRow("Cell Number") << "Cell Number" << "15";
-        QTest::newRow("Max Charge Curr") << "Max Charge Curr" << "50A";
-        QTest::newRow("Release Date") << "Release Date" << "2022-01-09";
-    }
-
-    void keyOnLastLine()
-    {
-        QFETCH(QString, key);
-        QFETCH(QString, value);
-        QList<Line> lines = standardLines();
-        for (int i = 0; i < lines.size(); ++i) {
-            if (lines[i].key == key)
-                lines.removeAt(i--);
-        }
-        const QString reply = frame(lines, key + QStringLiteral("   :  ") + value + QStringLiteral("  "));
-        const InfoReply r = InfoReply::parse(reply);
-        QVERIFY(r.complete);
-        if (key == QLatin1String("Cell Number"))
-            QCOMPARE(r.cellNumber, value.toInt());
-        else if (key == QLatin1String("Max Charge Curr"))
-            QCOMPARE(r.maxChargeCurr, value);
-        else
-            QCOMPARE(r.relaseDate, value);
-    }
-
-    void withoutDeviceName()
-    {
-        const InfoReply r = InfoReply::parse(replyWithout(QStringLiteral("Device name")));
-        QVERIFY(r.complete);
-        QVERIFY(r.deviceName.isEmpty());
-        QCOMPARE(r.deviceAdd, QStringLiteral("1"));
-    }
-
-    // ---- through the main window, as the reply dispatch calls it ----
-
-    void windowShowsIdentity()
-    {
+        BoxRecorder boxes;
         BMSMainWin win;
         auto* view = win.findChild<BatteryInfo*>(QStringLiteral("BattInfoWid"));
-        QVERIFY(view);
-        win.InfoProcess(frame(standardLines()));
-
-        auto text = [&](const char* name) { return view->findChild<QLabel*>(QLatin1String(name))->text(); };
-        QCOMPARE(text("AddLab"), QStringLiteral("Device Address: 1"));
-        QCOMPARE(text("BootLab"), QStringLiteral("Boot Version: V1.0.2"));
-        QCOMPARE(text("SoftVerLab"), QStringLiteral("Main Soft Version: V2.3.1"));
-        QCOMPARE(text("CommVerLab"), QStringLiteral("Comm Version: V1.2"));
-        QCOMPARE(text("ReleaLab"), QStringLiteral("Release Date: 2021-05-17"));
-        QCOMPARE(text("BarcodeLab"), QStringLiteral("Barcode: ABCD2021E0561234"));
-        QCOMPARE(text("SpeciLab"), QStringLiteral("Specification: 51.2V100AH"));
-        QCOMPARE(text("CellNumLab"), QStringLiteral("Cell Number: 16"));
-        QCOMPARE(text("MaxChargeLab"), QStringLiteral("Max Charge Current: 100A"));
-        QCOMPARE(win.deviceModel, QStringLiteral("HVRACK-7720-KM"));
-        QCOMPARE(view->GetCellNumber(), 16);
-        QCOMPARE(view->GetDeviceAdd(), QStringLiteral("1"));
-        QVERIFY(view->findChild<QPushButton*>(QStringLiteral("AddBarBtn"))->isHidden());
-    }
-
-    void windowBrokenReply_data()
-    {
-        QTest::addColumn<QString>("reply");
-        QTest::newRow("no Release Date") << replyWithout(QStringLiteral("Release Date"));
-        QTest::newRow("no Barcode") << replyWithout(QStringLiteral("Barcode"));
-        QTest::newRow("device not present") << QStringLiteral("@\ninfo 1\nTarget device is not present\n$$");
-    }
-
-    void windowBrokenReply()
-    {
-        QFETCH(QString, reply);
-        BMSMainWin win;
-        auto* view = win.findChild<BatteryInfo*>(QStringLiteral("BattInfoWid"));
-        win.InfoProcess(frame(standardLines()));
+        win.InfoProcess(frame(standard));
         win.InfoProcess(reply);
-
-        auto text = [&](const char* name) { return view->findChild<QLabel*>(QLatin1String(name))->text(); };
-        QCOMPARE(text("AddLab"), QStringLiteral("Device Address: --"));
-        QCOMPARE(text("BootLab"), QStringLiteral("Boot Version: --"));
-        QCOMPARE(text("SoftVerLab"), QStringLiteral("Main Soft Version: --"));
-        QCOMPARE(text("CommVerLab"), QStringLiteral("Comm Version: --"));
-        QCOMPARE(text("ReleaLab"), QStringLiteral("Release Date: --"));
-        QCOMPARE(text("BarcodeLab"), QStringLiteral("Barcode: --"));
-        QCOMPARE(text("SpeciLab"), QStringLiteral("Specification: --"));
-        QCOMPARE(text("MaxChargeLab"), QStringLiteral("Max Charge Current: --"));
-        QCOMPARE(text("CellNumLab"), QStringLiteral("Cell Number: --"));
-        QCOMPARE(view->GetCellNumber(), NoValue::Int);
-        QVERIFY(view->GetDeviceAdd().isEmpty());
-        // The model was learnt from the earlier, complete reply and stays.
-        QCOMPARE(win.deviceModel, QStringLiteral("HVRACK-7720-KM"));
-        QVERIFY(view->findChild<QPushButton*>(QStringLiteral("AddBarBtn"))->isHidden());
-    }
-
-    void windowMissingBarcodeOffersEntry()
-    {
-        BMSMainWin win;
-        auto* view = win.findChild<BatteryInfo*>(QStringLiteral("BattInfoWid"));
-        win.InfoProcess(replyWith(QStringLiteral("Barcode"), QStringLiteral("ABC123")));
-        QCOMPARE(view->findChild<QLabel*>(QStringLiteral("BarcodeLab"))->text(), QStringLiteral("Barcode: --"));
-        QVERIFY(!view->findChild<QPushButton*>(QStringLiteral("AddBarBtn"))->isHidden());
-    }
-
-    void windowCompleteReplyWithoutName()
-    {
-        BMSMainWin win;
-        win.deviceModel = QStringLiteral("HVRACK-7720-KM");
-        win.InfoProcess(replyWithout(QStringLiteral("Device name")));
-        QVERIFY(win.deviceModel.isEmpty());
-        QCOMPARE(win.findChild<BatteryInfo*>(QStringLiteral("BattInfoWid"))->GetCellNumber(), 16);
-    }
-
-    void init()
-    {
-        // A window never blocks on its boxes here.
-        MsgBox::setHandler([](const MsgBox::Request&) {
-            MsgBox::Answer a;
-            a.button = QMessageBox::Yes;
-            return a;
-        });
+        QStringList texts;
+        for (const QString& name : infoLabels)
+            texts << view->findChild<QLabel*>(name)->text();
+        QTEST(texts, "texts");
+        QTEST(view->GetCellNumber(), "cells");
+        QTEST(win.deviceModel, "model");
+        QTEST(!view->findChild<QPushButton*>(QStringLiteral("AddBarBtn"))->isHidden(), "offerBarcode");
     }
 };
 
