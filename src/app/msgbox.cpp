@@ -10,6 +10,16 @@ MsgBox::Handler& currentHandler()
     static MsgBox::Handler handler;
     return handler;
 }
+
+MsgBox::Request request(MsgBox::Kind kind, QWidget* parent, const QString& title, const QString& text)
+{
+    MsgBox::Request r;
+    r.kind = kind;
+    r.parent = parent;
+    r.title = title;
+    r.text = text;
+    return r;
+}
 } // namespace
 
 QMessageBox::StandardButton MsgBox::show(QWidget* parent, QMessageBox::Icon icon, const QString& title,
@@ -17,12 +27,8 @@ QMessageBox::StandardButton MsgBox::show(QWidget* parent, QMessageBox::Icon icon
                                          QMessageBox::StandardButton defaultButton)
 {
     if (currentHandler()) {
-        Request r;
-        r.kind = Kind::Box;
-        r.parent = parent;
+        Request r = request(Kind::Box, parent, title, text);
         r.icon = icon;
-        r.title = title;
-        r.text = text;
         r.buttons = buttons;
         return currentHandler()(r).button;
     }
@@ -35,12 +41,7 @@ QMessageBox::StandardButton MsgBox::show(QWidget* parent, QMessageBox::Icon icon
 QString MsgBox::input(QWidget* parent, const QString& title, const QString& label, const QString& styleSheet)
 {
     if (currentHandler()) {
-        Request r;
-        r.kind = Kind::Input;
-        r.parent = parent;
-        r.title = title;
-        r.text = label;
-        return currentHandler()(r).text;
+        return currentHandler()(request(Kind::Input, parent, title, label)).text;
     }
     QInputDialog dialog(parent);
     dialog.setWindowTitle(title);
@@ -56,10 +57,8 @@ QString MsgBox::input(QWidget* parent, const QString& title, const QString& labe
 int MsgBox::exec(QDialog* dialog)
 {
     if (currentHandler()) {
-        Request r;
-        r.kind = Kind::Dialog;
-        r.parent = dialog ? dialog->parentWidget() : nullptr;
-        r.title = dialog ? dialog->windowTitle() : QString();
+        Request r = request(Kind::Dialog, dialog ? dialog->parentWidget() : nullptr,
+                            dialog ? dialog->windowTitle() : QString(), QString());
         r.dialog = dialog;
         return currentHandler()(r).result;
     }

@@ -40,6 +40,19 @@ QString adapterTip(const QSerialPortInfo& info)
     return parts.join(QStringLiteral(" — "));
 }
 
+// Fills the port box with names, each system port with its adapter as tooltip.
+void fillPortBox(QComboBox* box, const QStringList& names)
+{
+    box->clear();
+    box->addItems(names);
+    const auto infos = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo& info : infos) {
+        const int at = box->findText(listedName(info));
+        if (at >= 0)
+            box->setItemData(at, adapterTip(info), Qt::ToolTipRole);
+    }
+}
+
 } // namespace
 
 void BMSMainWin::SetSerialUi()
@@ -47,13 +60,7 @@ void BMSMainWin::SetSerialUi()
     portNames = getSerialNameList();
     ui->PortComBox->setEditable(true);
     ui->PortComBox->setInsertPolicy(QComboBox::NoInsert);
-    ui->PortComBox->addItems(portNames);
-    const auto infos = QSerialPortInfo::availablePorts();
-    for (const QSerialPortInfo& info : infos) {
-        const int at = ui->PortComBox->findText(listedName(info));
-        if (at >= 0)
-            ui->PortComBox->setItemData(at, adapterTip(info), Qt::ToolTipRole);
-    }
+    fillPortBox(ui->PortComBox, portNames);
     if (!portNames.isEmpty())
         ui->PortComBox->setCurrentIndex(0);
 
@@ -101,14 +108,7 @@ void BMSMainWin::ReflashSerialComx()
     if (portNames.size() == previous.size())
         return;
 
-    ui->PortComBox->clear();
-    ui->PortComBox->addItems(portNames);
-    const auto infos = QSerialPortInfo::availablePorts();
-    for (const QSerialPortInfo& info : infos) {
-        const int at = ui->PortComBox->findText(listedName(info));
-        if (at >= 0)
-            ui->PortComBox->setItemData(at, adapterTip(info), Qt::ToolTipRole);
-    }
+    fillPortBox(ui->PortComBox, portNames);
     if (portOpen)
         ui->PortComBox->setCurrentText(current);
 
