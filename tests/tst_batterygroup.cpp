@@ -203,56 +203,37 @@ private slots:
 
     void summaryLabels_data()
     {
-        QTest::addColumn<QString>("state");
-        QTest::addColumn<int>("present");
-        QTest::addColumn<double>("volt");
-        QTest::addColumn<double>("curr");
-        QTest::addColumn<int>("soc");
-        QTest::addColumn<int>("soh");
-        QTest::addColumn<QString>("mos"); // CFET and DFET as the ctrl reply printed them
-        QTest::addColumn<QStringList>("texts");
-        QTest::addColumn<QString>("lit"); // "CD": which MOSFET marks are on
+        QTest::addColumn<QVariantList>("values"); // state, present, V, A, SOC, SOH, CFET, DFET
+        QTest::addColumn<QStringList>("texts");   // the six labels, then the MOSFET marks lit ("CD")
 
-        QTest::newRow("idle system") << "idle" << 3 << 52.48 << -1.25 << 87 << 100 << "ON OFF"
+        QTest::newRow("idle system") << QVariantList{ "idle", 3, 52.48, -1.25, 87, 100, "ON", "OFF" }
                                      << QStringList{ "State: idle", "Present Num: 3", "Total Voltage: 52.48 V",
-                                                     "Total Current: -1.25 A", "Total SOC: 87 %", "Total SOH: 100 %" }
-                                     << "C";
-        QTest::newRow("nothing known") << "" << NoValue::Int << NoValue::Double << NoValue::Double << NoValue::Int << NoValue::Int << " "
-                                       << QStringList{ "State: --", "Present Num: --", "Total Voltage: -- V",
-                                                       "Total Current: -- A", "Total SOC: -- %", "Total SOH: -- %" }
-                                       << "";
-        QTest::newRow("lower-case on is off") << "charge" << 16 << 0.0 << 0.5 << 0 << 99 << "on ON"
+                                                     "Total Current: -1.25 A", "Total SOC: 87 %", "Total SOH: 100 %", "C" };
+        QTest::newRow("nothing known")
+            << QVariantList{ "", NoValue::Int, NoValue::Double, NoValue::Double, NoValue::Int, NoValue::Int, "", "" }
+            << QStringList{ "State: --", "Present Num: --", "Total Voltage: -- V", "Total Current: -- A",
+                            "Total SOC: -- %", "Total SOH: -- %", "" };
+        QTest::newRow("lower-case on is off") << QVariantList{ "charge", 16, 0.0, 0.5, 0, 99, "on", "ON" }
                                               << QStringList{ "State: charge", "Present Num: 16", "Total Voltage: 0 V",
-                                                              "Total Current: 0.5 A", "Total SOC: 0 %", "Total SOH: 99 %" }
-                                              << "D";
+                                                              "Total Current: 0.5 A", "Total SOC: 0 %", "Total SOH: 99 %", "D" };
     }
 
     void summaryLabels()
     {
-        QFETCH(QString, state);
-        QFETCH(int, present);
-        QFETCH(double, volt);
-        QFETCH(double, curr);
-        QFETCH(int, soc);
-        QFETCH(int, soh);
-        QFETCH(QString, mos);
+        QFETCH(QVariantList, values);
         BatteryGroup group;
-        group.SetGroupState(state);
-        group.SetPresentNum(present);
-        group.SetTotalVoltage(volt);
-        group.SetTotalCurrent(curr);
-        group.SetTotalSOC(soc);
-        group.SetTotalSOH(soh);
-        group.SetCMOSState(mos.section(' ', 0, 0));
-        group.SetDMOSState(mos.section(' ', 1, 1));
+        group.SetGroupState(values.at(0).toString());
+        group.SetPresentNum(values.at(1).toInt());
+        group.SetTotalVoltage(values.at(2).toDouble());
+        group.SetTotalCurrent(values.at(3).toDouble());
+        group.SetTotalSOC(values.at(4).toInt());
+        group.SetTotalSOH(values.at(5).toInt());
+        group.SetCMOSState(values.at(6).toString());
+        group.SetDMOSState(values.at(7).toString());
         group.SetBattGroupMess();
-        QTEST(summary(group), "texts");
-        QString lit;
-        if (radio(group, "CmosRadiBtn")->isChecked())
-            lit += 'C';
-        if (radio(group, "DmosRadiBtn")->isChecked())
-            lit += 'D';
-        QTEST(lit, "lit");
+        const QString lit = QString(radio(group, "CmosRadiBtn")->isChecked() ? "C" : "")
+            + (radio(group, "DmosRadiBtn")->isChecked() ? "D" : "");
+        QTEST(summary(group) << lit, "texts");
     }
 
     void alarmText_data()
@@ -327,30 +308,6 @@ private slots:
                               indicator->mapTo(&group, indicator->rect().center()));
             QVERIFY2(!indicator->isChecked(), name);
         }
-    }
-
-    void disconnectedLook()
-    {
-        BatteryGroup group;
-        group.show();
-        group.SetGroupState("idle");
-        group.SetCMOSState("ON");
-        group.SetBattGroupMess();
-        build(group, 3);
-        group.SetPackList({ pack("2", { "SysError" }) });
-        group.SetBattGroupAlarm();
-        group.SetBalanceList({ "1", "1", "1" });
-        group.SetBattGroupBalanceInfo();
-
-        group.SetBatteryGroupInit();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCOMPARE(summary(group), (QStringList{ "State: ", "Present Num: ", "Total Voltage: ", "Total Current: ",
-                                               "Total SOC: ", "Total SOH: " }));
-        QVERIFY(group.packButtons().isEmpty());
-        QVERIFY(buttonArea(group)->findChildren<QWidget*>().isEmpty());
-        QVERIFY(group.findChild<QTextBrowser*>("AlarmTextBrow")->toPlainText().isEmpty());
-        QVERIFY(!led(group, 1)->isVisible());
-        QVERIFY(!radio(group, "CmosRadiBtn")->isChecked());
     }
 };
 
