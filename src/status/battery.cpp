@@ -119,82 +119,52 @@ void Battery::setStep(int s)
 
 void Battery::setBorderWidth(int w)
 {
-    if (borderWidth != w) {
-        borderWidth = w;
-        update();
-    }
+    assignAndRepaint(borderWidth, w);
 }
 
 void Battery::setBorderRadius(int r)
 {
-    if (borderRadius != r) {
-        borderRadius = r;
-        update();
-    }
+    assignAndRepaint(borderRadius, r);
 }
 
 void Battery::setBgRadius(int r)
 {
-    if (bgRadius != r) {
-        bgRadius = r;
-        update();
-    }
+    assignAndRepaint(bgRadius, r);
 }
 
 void Battery::setHeadRadius(int r)
 {
-    if (headRadius != r) {
-        headRadius = r;
-        update();
-    }
+    assignAndRepaint(headRadius, r);
 }
 
 void Battery::setBorderColorStart(const QColor& c)
 {
-    if (borderColorStart != c) {
-        borderColorStart = c;
-        update();
-    }
+    assignAndRepaint(borderColorStart, c);
 }
 
 void Battery::setBorderColorEnd(const QColor& c)
 {
-    if (borderColorEnd != c) {
-        borderColorEnd = c;
-        update();
-    }
+    assignAndRepaint(borderColorEnd, c);
 }
 
 void Battery::setAlarmColorStart(const QColor& c)
 {
-    if (alarmColorStart != c) {
-        alarmColorStart = c;
-        update();
-    }
+    assignAndRepaint(alarmColorStart, c);
 }
 
 void Battery::setAlarmColorEnd(const QColor& c)
 {
-    if (alarmColorEnd != c) {
-        alarmColorEnd = c;
-        update();
-    }
+    assignAndRepaint(alarmColorEnd, c);
 }
 
 void Battery::setNormalColorStart(const QColor& c)
 {
-    if (normalColorStart != c) {
-        normalColorStart = c;
-        update();
-    }
+    assignAndRepaint(normalColorStart, c);
 }
 
 void Battery::setNormalColorEnd(const QColor& c)
 {
-    if (normalColorEnd != c) {
-        normalColorEnd = c;
-        update();
-    }
+    assignAndRepaint(normalColorEnd, c);
 }
 
 void Battery::updateValue()

@@ -69,6 +69,17 @@ private slots:
     void updateValue();
 
 private:
+    // Stores a look property and repaints, only when it really changes.
+    template <typename T>
+    void assignAndRepaint(T& member, const T& value)
+    {
+        if (member != value) {
+            member = value;
+            update();
+        }
+    }
+
+private:
     double minValue = 0;
     double maxValue = 100;
     double value = 0;
