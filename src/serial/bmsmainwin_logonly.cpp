@@ -1,5 +1,5 @@
 // Replies of pages that do not read them yet (real time, protection, history,
-// switching, self-test, firmware update). The dispatch tables already route them
+// firmware update). The dispatch tables already route them
 // here, so the console view and the log show the traffic; nothing else is done.
 #include "bmsmainwin.h"
 
@@ -12,9 +12,6 @@ void logCommand(const QString& command)
 }
 } // namespace
 
-void BMSMainWin::OpenMosProcess(const QString&) { logCommand(CurrentCommand); }
-void BMSMainWin::CloseMosProcess(const QString&) { logCommand(CurrentCommand); }
-void BMSMainWin::TallProcess(const QString&) { logCommand(CurrentCommand); }
 void BMSMainWin::ConfigProcess(const QString&) { logCommand(CurrentCommand); }
 void BMSMainWin::ConfigDefaProcess(const QString&) { logCommand(CurrentCommand); }
 void BMSMainWin::DataProcess(const QString&) { logCommand(CurrentCommand); }
