@@ -387,5 +387,7 @@ void BatteryInfo::AddBarBtn_Clicked()
     connect(dialog, &AddBarcode::AddMissBarcode, this, &BatteryInfo::MissBarcode);
     // Without a parent the dialog would outlive this view; it belongs to no pack then.
     connect(this, &QObject::destroyed, dialog, &QWidget::close);
+    // Over the window the operator is looking at, not wherever the desktop puts it.
+    dialog->move(window()->geometry().center() - dialog->rect().center());
     dialog->show();
 }
