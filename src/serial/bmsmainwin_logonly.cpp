@@ -1,5 +1,5 @@
 // Replies of pages that do not read them yet (real time, protection, history,
-// firmware update). The dispatch tables already route them
+// switching, self-test, firmware update). The dispatch tables already route them
 // here, so the console view and the log show the traffic; nothing else is done.
 #include "bmsmainwin.h"
 
