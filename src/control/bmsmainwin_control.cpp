@@ -7,43 +7,14 @@
 #include "addbarcode.h"
 #include "msgbox.h"
 #include "myserial.h"
+#include "tallreply.h"
 
 #include <QApplication>
 #include <QDebug>
 #include <QTimer>
 
 namespace {
-
 const QString kCompleted = QStringLiteral("Command completed successfully");
-
-// A garbled line can frame a great deal of text; the box shows no more than this.
-constexpr int kAnswerLines = 20;
-constexpr int kAnswerLineChars = 160;
-
-// What the device printed after the echoed command, line by line, so that a failed
-// self-test box names the check that failed.
-QString deviceAnswer(const QString& reply)
-{
-    QString body = reply.mid(reply.indexOf(QLatin1Char('@')) + 1);
-    const int end = body.lastIndexOf(QLatin1String("$$"));
-    if (end >= 0)
-        body.truncate(end);
-    QStringList lines = body.split(QLatin1Char('\n'));
-    lines.removeFirst(); // the echo
-    QStringList shown;
-    for (const QString& line : lines) {
-        const QString text = line.trimmed();
-        if (text.isEmpty())
-            continue;
-        if (shown.size() == kAnswerLines) {
-            shown << QStringLiteral("…");
-            break;
-        }
-        shown << (text.size() > kAnswerLineChars ? text.left(kAnswerLineChars) + QStringLiteral("…") : text);
-    }
-    return shown.join(QLatin1Char('\n'));
-}
-
 } // namespace
 
 void BMSMainWin::ControlInit()
@@ -117,14 +88,15 @@ void BMSMainWin::TallProcess(const QString& reply)
     EndSelfTest();
     if (portOpen && basicPolling)
         pollTimer->start(1000);
-    if (reply.contains(kCompleted)) {
+    const TallReply tall = TallReply::parse(reply);
+    if (tall.passed) {
         MsgBox::show(this, QMessageBox::Information, tr("Message"), tr("The self-test finish!"));
         return;
     }
+    // The device's own lines name the check that failed.
     QString text = tr("The self-test fail!");
-    const QString answer = deviceAnswer(reply);
-    if (!answer.isEmpty())
-        text += QStringLiteral("\n\n") + answer;
+    if (!tall.answer.isEmpty())
+        text += QStringLiteral("\n\n") + tall.answer;
     MsgBox::show(this, QMessageBox::Warning, tr("Message"), text);
 }
 
