@@ -203,6 +203,8 @@ private slots:
         QCOMPARE(boxes.seen().value(1), QStringLiteral("Error|The serial port diconnect! Please check!\n\n"
                                                        "The self-test was interrupted; its result is unknown."));
         QVERIFY(!win.selfTesting && !win.selfTestTimer->isActive() && win.rxFrame.isEmpty());
+        win.SelfTestBtn_clicked(); // without a port nothing is sent, so nothing may wait
+        QVERIFY(!win.selfTesting && boxes.seen().value(2) == "Notice|The serial port not open, Please Login!");
     }
 };
 
