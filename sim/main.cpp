@@ -52,6 +52,19 @@ double rateValue(const QCommandLineParser& p, const QString& name)
     return v;
 }
 
+QList<int> packList(const QCommandLineParser& p, const QString& name)
+{
+    QList<int> packs;
+    for (const QString& s : p.value(name).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const int pack = s.trimmed().toInt(&ok);
+        if (!ok || pack < 1 || pack > 16)
+            fail(QStringLiteral("--%1 wants pack numbers from 1 to 16").arg(name));
+        packs.append(pack);
+    }
+    return packs;
+}
+
 int makeImage(const QCommandLineParser& p, quint32 seed)
 {
     const QString target = p.value(QStringLiteral("image-target"));
@@ -110,6 +123,7 @@ int main(int argc, char* argv[])
     opt(QStringLiteral("speed"), QStringLiteral("How many times faster than real time the charge moves."), QStringLiteral("X"), QString::number(d.speed));
     opt(QStringLiteral("sample-ms"), QStringLiteral("How often the device takes a new sample."), QStringLiteral("MS"), QString::number(d.sampleMs));
     opt(QStringLiteral("blank-barcode"), QStringLiteral("Packs without a barcode, e.g. 2,3."), QStringLiteral("LIST"));
+    opt(QStringLiteral("sensor-fault"), QStringLiteral("Packs with a sensor fault from the start (the self-test fails), e.g. 2."), QStringLiteral("LIST"));
     opt(QStringLiteral("start-time"), QStringLiteral("Device clock at start, \"yyyy-MM-dd HH:mm:ss\"."), QStringLiteral("TIME"),
         d.startTime.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
     opt(QStringLiteral("self-test-ms"), QStringLiteral("Duration of the self-test."), QStringLiteral("MS"), QString::number(d.selfTestMs));
@@ -158,12 +172,8 @@ int main(int argc, char* argv[])
     if (!ok || o.speed < 0 || o.speed > 100000)
         fail(QStringLiteral("--speed wants a number from 0 to 100000"));
     o.sampleMs = intValue(p, QStringLiteral("sample-ms"), 1, 1 << 30);
-    for (const QString& s : p.value(QStringLiteral("blank-barcode")).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-        const int pack = s.trimmed().toInt(&ok);
-        if (!ok || pack < 1 || pack > 16)
-            fail(QStringLiteral("--blank-barcode wants pack numbers from 1 to 16"));
-        o.blankBarcodes.append(pack);
-    }
+    o.blankBarcodes = packList(p, QStringLiteral("blank-barcode"));
+    o.sensorFaults = packList(p, QStringLiteral("sensor-fault"));
     o.startTime = QDateTime::fromString(p.value(QStringLiteral("start-time")), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     if (!o.startTime.isValid())
         fail(QStringLiteral("--start-time looks like 2024-06-01 08:00:00"));

@@ -574,6 +574,15 @@ void SimConsole::cmdTbar(const QByteArray& raw)
         emitFrame(raw, {QStringLiteral("Barcode must be 16 characters"), QStringLiteral("Test result:fail")}, kInvalid);
         return;
     }
+    // Two packs with one barcode could not be told apart: the write is refused, though
+    // the command itself counts as carried out.
+    for (int a = 1; a <= m_device.packCount(); ++a) {
+        if (a != m_selected && m_device.pack(a).barcode == barcode) {
+            emitFrame(raw, {QStringLiteral("Barcode already used by pack %1").arg(a), QStringLiteral("Test result:fail")},
+                      kCompleted);
+            return;
+        }
+    }
     m_device.setBarcode(m_selected, barcode);
     emitFrame(raw, {field(QStringLiteral("Barcode"), barcode), QStringLiteral("Test result:pass")}, kCompleted);
 }

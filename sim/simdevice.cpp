@@ -116,6 +116,8 @@ SimDevice::SimDevice(const SimOptions& options)
                         .arg(randInt(0, 99999999), 8, 10, QLatin1Char('0'));
         if (m_options.blankBarcodes.contains(a))
             p.barcode.clear();
+        if (m_options.sensorFaults.contains(a))
+            p.alarms |= SystemFault;
         p.totalMah = 100000.0;
         p.realMah = 100000.0 - randInt(0, 5000);
         p.remainingMah = p.realMah * randInt(55, 90) / 100.0;

@@ -26,6 +26,7 @@ struct SimOptions
     double speed = 1.0;                  // how many times faster than real time the charge moves
     int sampleMs = 1000;                 // the device takes a new sample this often
     QList<int> blankBarcodes;            // packs that come without a barcode
+    QList<int> sensorFaults;             // packs with a sensor fault from power-on: "tall" fails
     int selfTestMs = 3000;               // duration of "tall"
     int rebootMs = 3000;                 // from an accepted image to the boot text
     int xmodemRetryMs = 1000;            // NAK pace while waiting for a sender

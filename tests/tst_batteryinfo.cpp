@@ -3,7 +3,6 @@
 
 #include "batterycell.h"
 #include "batteryinfo.h"
-#include "msgbox.h"
 #include "novalue.h"
 
 #include <QAbstractItemModel>
@@ -11,7 +10,6 @@
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTableView>
 #include <QtCharts/QChartView>
@@ -113,8 +111,6 @@ class TestBatteryInfo : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { MsgBox::setHandler({}); }
-
     void labels_data()
     {
         QTest::addColumn<Setup>("setup");
@@ -199,41 +195,6 @@ private slots:
         view.SetBarcode(barcode);
         view.SetInfoMess();
         QCOMPARE(addBarcode(view)->isVisible(), shown);
-    }
-
-    void addBarcodeEntry_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<bool>("sent");
-        QTest::addColumn<int>("boxes");
-        QTest::newRow("16 characters") << "ABCD2021E0561234" << true << 1;
-        QTest::newRow("nothing typed") << "" << false << 1;
-        QTest::newRow("too short") << "SHORT" << false << 2;
-        QTest::newRow("17 characters") << "ABCD2021E05612345" << false << 2;
-    }
-
-    void addBarcodeEntry()
-    {
-        QFETCH(QString, typed);
-        QFETCH(bool, sent);
-        BatteryInfo view;
-        QList<MsgBox::Request> requests;
-        MsgBox::setHandler([&](const MsgBox::Request& r) {
-            requests.append(r);
-            MsgBox::Answer a;
-            a.text = typed;
-            a.button = QMessageBox::Ok;
-            return a;
-        });
-        QSignalSpy spy(&view, &BatteryInfo::MissBarcode);
-        addBarcode(view)->click();
-        QCOMPARE(spy.count(), sent ? 1 : 0);
-        if (sent)
-            QCOMPARE(spy.at(0).at(0).toString(), typed);
-        QTEST(int(requests.size()), "boxes");
-        QCOMPARE(requests.first().title, QStringLiteral("Add Barcode"));
-        if (requests.size() > 1)
-            QCOMPARE(requests.last().text, QStringLiteral("The Barcode length does not meet requirement!"));
     }
 
     void cellChart_data()

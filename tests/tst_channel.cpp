@@ -77,9 +77,9 @@ void TestChannel::framedRouting_data()
     QTest::newRow("B5 ctrl") << "ctrl" << framed("ctrl", "CFET : ON\n") << "" << 16 << 3 << true
                              << "CtrlProcess" << QByteArray();
     QTest::newRow("B6 cfet on") << "ctrl cfet on" << framed("ctrl cfet on", "") << "" << 16 << 3 << true
-                                << "OpenMosProcess" << QByteArray();
+                                << "OpenMosProcess" << QByteArray("\nctrl\n");
     QTest::newRow("B7 cfet off") << "ctrl cfet off" << framed("ctrl cfet off", "") << "" << 16 << 3 << true
-                                 << "CloseMosProcess" << QByteArray();
+                                 << "CloseMosProcess" << QByteArray("\nctrl\n");
     QTest::newRow("B8 pwr table") << "pwr" << framed("pwr", kPwrTable) << "" << 16 << 1 << true
                                   << "PwrAlarmProcess" << QByteArray("\nbalance\n");
     QTest::newRow("B8 pwr, count unknown") << "pwr" << framed("pwr", kPwrTable) << "" << 16 << u << true

@@ -1,5 +1,6 @@
 // End to end against the simulated BMS: a picked pack's identity fills the detail view's
-// information box, and a pack without barcode gets one through the add-barcode button.
+// information box, and a pack without barcode gets one through the add-barcode dialog
+// (after the device has refused one that another pack carries).
 
 #include "batteryinfo.h"
 #include "bmsmainwin.h"
@@ -9,6 +10,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
 
@@ -74,13 +76,28 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(label("BattIdLab"), QString::number(pack), 5000);
         win.RealTimerBtn_clicked();
         QVERIFY(!win.basicPolling);
+        // Typed into the dialog and confirmed with Return, as an operator would.
+        const auto enter = [&](const QString& code) {
+            boxes.clear();
+            addBarcode->click();
+            auto* edit = QApplication::activeModalWidget()->findChild<QLineEdit*>("BarEdit");
+            edit->setText(code);
+            QTest::keyClick(edit, Qt::Key_Return);
+        };
+        // The device refuses a barcode another pack carries.
+        QString taken;
+        sim.access([&](SimConsole& c) { taken = c.device().pack(1).barcode; });
+        enter(taken);
+        QTRY_COMPARE_WITH_TIMEOUT(boxes.seen(), QStringList{ QStringLiteral("Message|Added barcode fail!") }, 5000);
+        QCOMPARE(label("BarcodeLab"), QStringLiteral("Barcode: --"));
+        QVERIFY(!addBarcode->isHidden());
+
         const QString barcode = QStringLiteral("ABCD2024E0000003");
-        boxes.inputs << barcode;
-        addBarcode->click();
+        enter(barcode);
         QTRY_COMPARE_WITH_TIMEOUT(sim.lastBarcode(), barcode, 5000);
         QTRY_COMPARE_WITH_TIMEOUT(label("BarcodeLab"), "Barcode: " + barcode, 5000);
         QVERIFY(addBarcode->isHidden());
-        QVERIFY(boxes.seen().contains(QStringLiteral("Message|Added barcode successfully!")));
+        QCOMPARE(boxes.seen(), QStringList{ QStringLiteral("Message|Added barcode successfully!") });
     }
 };
 

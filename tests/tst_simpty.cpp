@@ -188,8 +188,11 @@ void TestSimPty::replies_data()
         {"CFET = ON", "DFET = OFF"});
     row("ctrl dfet on", "", {login, "ctrl dfet off", "ctrl dfet on", "ctrl"}, {"DFET = ON"});
     row("tall", "", {"tall"}, {"Self test result = pass"});
+    row("tall with a sensor fault", "fault2", {"tall"}, {"Temperature sensor check = fail", "Self test result = fail"}, invalid);
     row("tbar", "", {login, "tbar ABCD2024E0561234"}, {"^Test result:pass$"});
     row("tbar, then info", "", {login, "tbar ABCD2024E0561234", "info "}, {"Barcode = ABCD2024E0561234"});
+    row("tbar of another pack's barcode", "", {login, "tbar ABCD2024E0561234", "info 2", "tbar ABCD2024E0561234"},
+        {"^Barcode already used by pack 1$", "^Test result:fail$"});
     row("tbar with a leading blank", "", {login, "tbar  BCD2024E0561234", "info "}, {"^Barcode {18}:  BCD2024E0561234$"});
     row("config", "", {"config"}, {"Over Voltage Alarm = 3\\.550 +56\\.800 +V", "Low SOC Alarm = 10 +%", "^Shut time$",
                                    "53*^[\\w ]+: +-?[\\d.]+ +(-?[\\d.]+ +)?(V|A|C|%|ms|h|min)$"});
@@ -234,6 +237,8 @@ void TestSimPty::replies()
     o.balance = !f.contains("nobalance");
     if (f.contains("blank2"))
         o.blankBarcodes = {2};
+    if (f.contains("fault2"))
+        o.sensorFaults = {2};
     if (f.contains("km"))
         o.model = "HVRACK-7720-KM";
     BmsSimulator sim(o);

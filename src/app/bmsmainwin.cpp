@@ -250,6 +250,7 @@ void BMSMainWin::ConnectInit()
     connect(ui->BattGroupWid, &BatteryGroup::GroupBattBtnClick, this, &BMSMainWin::GroupBatClicked);
     connect(ui->BattInfoWid, &BatteryInfo::MissBarcode, this, &BMSMainWin::AddBarcode);
     connect(clockTimer, &QTimer::timeout, this, &BMSMainWin::CurrTimeTimerOut);
+    ControlInit();
 }
 
 void BMSMainWin::createActions()

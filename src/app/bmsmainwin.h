@@ -142,6 +142,14 @@ public slots:
     // barcode entry from the detail view
     void AddBarcode(const QString& barcode);
 
+    // device control (control/): MOSFET switching and the self-test
+    void CfetOnBtn_clicked();
+    void CfetOffBtn_clicked();
+    void DfetOnBtn_clicked();
+    void DfetOffBtn_clicked();
+    void SelfTestBtn_clicked();
+    void SelfTestTimeOut();
+
     // simulated device (app/)
     void actionSimulator_triggered();
 
@@ -157,6 +165,12 @@ private:
     void XmodemHandOff(const QByteArray& bytes);
     // Close-port reset of every view that shows device data.
     void ResetDeviceViews();
+
+    // ---- device control (control/) ----
+    void ControlInit();
+    void SwitchMos(const QString& command);
+    void MosResult(const QString& reply, const QString& success, const QString& failure);
+    void EndSelfTest();
 
 public:
     // ---- protocol state, shared by the subsystems ----
@@ -198,6 +212,15 @@ public:
     double heightRate = 1.0;
     QString updateFile;
     QDateTime rtStartTime;
+
+    // ---- device control (control/) ----
+    // A self-test that gives no answer within this time is ended by the program, so
+    // the operator is never left with every command blocked.
+    QTimer* selfTestTimer = nullptr;
+    static constexpr int SelfTestLimitMs = 60000;
+    // Ends what this subsystem runs when the port closes or vanishes; returns a
+    // sentence for the operator about what was interrupted, or an empty string.
+    QString ControlPortClosed();
 
     // Where getSerialNameList() takes the system's ports from; tests put a fixed
     // list here to unplug an adapter on demand.

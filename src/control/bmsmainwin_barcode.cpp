@@ -15,6 +15,9 @@ void BMSMainWin::AddBarcode(const QString& barcode)
     if (currBatNum != 1) {
         SendCommand(QStringLiteral("login debug"));
         GuiThreadSleep(500);
+        // The port may have gone during the wait; its own box has said so.
+        if (!portOpen)
+            return;
     }
     SendCommand(QStringLiteral("tbar ") + barcode);
     if (portOpen && basicPolling)

@@ -1,7 +1,7 @@
 #include "batteryinfo.h"
 #include "ui_batteryinfo.h"
 
-#include "msgbox.h"
+#include "addbarcode.h"
 #include "novalue.h"
 
 #include <QDebug>
@@ -383,16 +383,11 @@ void BatteryInfo::ChangeBtn_Clicked()
 
 void BatteryInfo::AddBarBtn_Clicked()
 {
-    const QString barcode =
-        MsgBox::input(this, tr("Add Barcode"), tr("Notice:Please enter a 16-character barcode!"));
-    if (barcode.isEmpty())
-        return;
-    // The device stores whatever it is sent; a barcode of another length would
-    // overwrite the pack's identity with something no scanner reads back.
-    if (barcode.size() != 16) {
-        MsgBox::show(this, QMessageBox::Information, tr("Notice"),
-                     tr("The Barcode length does not meet requirement!"), QMessageBox::Ok);
-        return;
-    }
-    emit MissBarcode(barcode);
+    auto* dialog = new AddBarcode(nullptr);
+    connect(dialog, &AddBarcode::AddMissBarcode, this, &BatteryInfo::MissBarcode);
+    // Without a parent the dialog would outlive this view; it belongs to no pack then.
+    connect(this, &QObject::destroyed, dialog, &QWidget::close);
+    // Over the window the operator is looking at, not wherever the desktop puts it.
+    dialog->move(window()->geometry().center() - dialog->rect().center());
+    dialog->show();
 }

@@ -12,9 +12,6 @@ void logCommand(const QString& command)
 }
 } // namespace
 
-void BMSMainWin::OpenMosProcess(const QString&) { logCommand(CurrentCommand); }
-void BMSMainWin::CloseMosProcess(const QString&) { logCommand(CurrentCommand); }
-void BMSMainWin::TallProcess(const QString&) { logCommand(CurrentCommand); }
 void BMSMainWin::ConfigProcess(const QString&) { logCommand(CurrentCommand); }
 void BMSMainWin::ConfigDefaProcess(const QString&) { logCommand(CurrentCommand); }
 void BMSMainWin::DataProcess(const QString&) { logCommand(CurrentCommand); }

@@ -119,8 +119,11 @@ void BMSMainWin::ReflashSerialComx()
         pollTimer->stop();
         ui->CloseBtn->setEnabled(false);
         ui->OpenBtn->setEnabled(true);
-        MsgBox::show(this, QMessageBox::Critical, tr("Error"), tr("The serial port diconnect! Please check!"),
-                     QMessageBox::Ok);
+        QString lost = tr("The serial port diconnect! Please check!");
+        const QString control = ControlPortClosed();
+        if (!control.isEmpty())
+            lost += QStringLiteral("\n\n") + control;
+        MsgBox::show(this, QMessageBox::Critical, tr("Error"), lost, QMessageBox::Ok);
     }
 }
 
@@ -187,4 +190,7 @@ void BMSMainWin::CloseBtn_clicked()
     typedPort.clear();
     ui->CloseBtn->setEnabled(false);
     ui->OpenBtn->setEnabled(true);
+    const QString control = ControlPortClosed();
+    if (!control.isEmpty())
+        MsgBox::show(this, QMessageBox::Information, tr("Message"), control);
 }

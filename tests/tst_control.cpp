@@ -1,0 +1,212 @@
+// Device control: the MOSFET switches, the self-test and the barcode, as the wire and
+// the operator's boxes show them; first on a pseudo-terminal where the test plays the
+// device, then against the simulated BMS.
+
+#include "windowfixture.h"
+
+#include "batteryinfo.h"
+#include "bmssimulator.h"
+
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTimer>
+
+#include <functional>
+
+using Action = std::function<void(BMSMainWin&)>;
+Q_DECLARE_METATYPE(Action)
+
+namespace {
+
+const QString kInvalid = QStringLiteral("Invalid command or fail to excute.");
+
+QString framed(const QString& command, const QString& body, const QString& status = "Command completed successfully")
+{
+    return "@" + command + "\n" + body + status + "\n$$";
+}
+
+// "C" and "D" for the lit charge and discharge marks of the group view.
+QString marks(BMSMainWin& win)
+{
+    auto lit = [&win](const char* name) { return win.findChild<QRadioButton*>(name)->isChecked(); };
+    return QString(lit("CmosRadiBtn") ? "C" : "") + (lit("DmosRadiBtn") ? "D" : "");
+}
+
+// The barcode dialog: modal, so the operator cannot pick another pack meanwhile.
+QWidget* openDialog() { return QApplication::activeModalWidget(); }
+
+} // namespace
+
+class TestControl : public QObject
+{
+    Q_OBJECT
+private slots:
+    // An action, the device's reply as the dispatch hands it over, and the "ctrl"
+    // read-out that follows a switch: the wire, the boxes and the two marks. Polling
+    // runs exactly when no self-test does.
+    void actions_data()
+    {
+        QTest::addColumn<Action>("act");
+        QTest::addColumn<bool>("testing");
+        QTest::addColumn<QString>("reply"); // "body|status"
+        QTest::addColumn<QString>("ctrl");
+        QTest::addColumn<QByteArray>("wire");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("lit");
+        QTest::addColumn<int>("minMs");
+        auto row = [](const char* name, Action act, bool testing, const QString& reply, const QString& ctrl,
+                      const QByteArray& wire, const QString& box = {}, const QString& lit = {}, int minMs = 0) {
+            QTest::newRow(name) << act << testing << reply << ctrl << wire << box << lit << minMs;
+        };
+        const auto click = [](const QVector<void (BMSMainWin::*)()>& buttons) {
+            return Action([buttons](BMSMainWin& w) { for (auto button : buttons) (w.*button)(); });
+        };
+        const auto barcode = [](int pack) { return [pack](BMSMainWin& w) { w.currBatNum = pack; w.AddBarcode("ABCD2024E0561234"); }; };
+        const Action cfetOn = click({&BMSMainWin::CfetOnBtn_clicked}), selfTest = click({&BMSMainWin::SelfTestBtn_clicked});
+        const Action switches = click({&BMSMainWin::CfetOffBtn_clicked, &BMSMainWin::DfetOnBtn_clicked});
+        const QString done = "|Command completed successfully", failed = "|" + kInvalid;
+        row("switches", switches, false, "", "", "\nctrl cfet off\n\nctrl dfet on\n");
+        row("switches during a self-test", switches, true, "", "", "");
+        row("self-test clicked twice", click({&BMSMainWin::SelfTestBtn_clicked, &BMSMainWin::SelfTestBtn_clicked}), false,
+            "", "", "\ntall\n");
+        row("barcode of pack 1", barcode(1), false, "", "", "\ntbar ABCD2024E0561234\n");
+        row("barcode of pack 2", barcode(2), false, "", "", "\nlogin debug\n\ntbar ABCD2024E0561234\n", {}, {}, 500);
+        row("barcode during a self-test", barcode(2), true, "", "", "");
+        row("cfet on, read back ON", cfetOn, false, done, "CFET : ON\nDFET : ON\n", "\nctrl cfet on\n\nctrl\n",
+            "The Mos open success!", "CD");
+        row("cfet on, read back in lower case", cfetOn, false, done, "CFET : on\nDFET : ON\n",
+            "\nctrl cfet on\n\nctrl\n", "The Mos open success!", "D");
+        row("dfet off refused", click({&BMSMainWin::DfetOffBtn_clicked}), false, failed, "", "\nctrl dfet off\n",
+            "The Mos close fail!");
+        row("self-test passed", selfTest, false, "Self test result : pass\n" + done, "", "\ntall\n", "The self-test finish!");
+        row("self-test failed", selfTest, false, "Started\nSensor check : fail\n\n" + failed, "", "\ntall\n",
+            "The self-test fail!\n\nStarted\nSensor check : fail\n" + kInvalid);
+        row("barcode completed without pass", barcode(1), false, "Test result:fail\n" + done, "",
+            "\ntbar ABCD2024E0561234\n", "Added barcode fail!");
+    }
+
+    void actions()
+    {
+        QFETCH(Action, act);
+        QFETCH(bool, testing);
+        QFETCH(QString, reply);
+        QFETCH(QString, ctrl);
+        QFETCH(QString, box);
+        QFETCH(int, minMs);
+        WindowFixture f;
+        QVERIFY(f.login());
+        f.win.selfTesting = testing;
+        if (testing)
+            f.win.pollTimer->stop();
+        QElapsedTimer took;
+        took.start();
+        act(f.win);
+        QVERIFY(took.elapsed() >= minMs - 10);
+        const bool started = f.win.CurrentCommand == "tall\n";
+        if (!reply.isEmpty())
+            f.win.CommandInfoStrParse(framed(f.win.CurrentCommand.trimmed(), reply.section('|', 0, 0), reply.section('|', 1)));
+        if (!ctrl.isEmpty())
+            f.win.CommandInfoStrParse(framed("ctrl", ctrl));
+        QTEST(f.pty.readFor(200), "wire");
+        QCOMPARE(f.boxes.seen(), box.isEmpty() ? QStringList() : QStringList{"Message|" + box});
+        QTEST(marks(f.win), "lit");
+        QCOMPARE(f.win.selfTesting, testing || (started && reply.isEmpty()));
+        QCOMPARE(f.win.pollTimer->isActive(), !f.win.selfTesting);
+        QCOMPARE(f.win.selfTestTimer->isActive(), started && reply.isEmpty());
+    }
+
+    // The dialog opened from the detail view: what it hands on and what it refuses.
+    void barcodeEntry_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("byReturn");
+        QTest::addColumn<QString>("notice");
+        const QString control = "The Barcode must not contain line breaks or other control characters!";
+        QTest::newRow("16 with a leading blank") << " BCD2024E0561234" << false << "";
+        QTest::newRow("16 confirmed by Return") << "ABCD2024E0561234" << true << "";
+        QTest::newRow("17 confirmed by Return") << "ABCD2024E05612345" << true << "The Barcode length does not meet requirement!";
+        QTest::newRow("empty") << "" << false << "The Barcode is empty!";
+        QTest::newRow("line break") << "ABCD2024\nE056123" << false << control;
+        QTest::newRow("DEL") << QString("ABCD2024E056123\x7f") << true << control;
+    }
+
+    void barcodeEntry()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, byReturn);
+        QFETCH(QString, notice);
+        BoxRecorder boxes;
+        BatteryInfo view;
+        view.findChild<QPushButton*>("AddBarBtn")->click();
+        QVERIFY(openDialog());
+        QSignalSpy handed(&view, &BatteryInfo::MissBarcode);
+        QLineEdit* edit = openDialog()->findChild<QLineEdit*>("BarEdit");
+        edit->setText(typed);
+        if (byReturn)
+            QTest::keyClick(edit, Qt::Key_Return);
+        else
+            openDialog()->findChild<QPushButton*>("Confirm")->click();
+        QCOMPARE(boxes.seen(), notice.isEmpty() ? QStringList() : QStringList{"Notice|" + notice});
+        QCOMPARE(handed.value(0).value(0).toString(), notice.isEmpty() ? typed : QString());
+        QCOMPARE(openDialog() != nullptr, !notice.isEmpty());
+        if (openDialog())
+            openDialog()->close();
+    }
+
+    // Against the simulated BMS: switches read back into the group view, a passed and a
+    // failed self-test, one whose end never comes, and one cut off by a lost port.
+    void simulatedDevice()
+    {
+        SimOptions o;
+        o.selfTestMs = 300;
+        o.sampleMs = 1 << 30;
+        BmsSimulator sim(o);
+        QVERIFY(sim.start());
+        BoxRecorder boxes;
+        BMSMainWin win;
+        win.findChild<QComboBox*>("PortComBox")->setCurrentText(sim.portPath());
+        win.OpenBtn_clicked();
+        QTRY_COMPARE_WITH_TIMEOUT(win.CurrentCommand, QStringLiteral("ctrl\n"), 5000);
+        QTRY_COMPARE(marks(win), QStringLiteral("CD"));
+        win.RealTimerBtn_clicked(); // the poll's own commands would interleave
+        const auto press = [&](const char* button) {
+            boxes.clear();
+            win.findChild<QPushButton*>(button)->click();
+            (void)QTest::qWaitFor([&] { return boxes.count() > 0; }, 5000);
+            return boxes.seen().value(0);
+        };
+        QCOMPARE(press("DfetOffBtn"), QStringLiteral("Message|The Mos close success!"));
+        QTRY_COMPARE(marks(win), QStringLiteral("C"));
+        QCOMPARE(press("DfetOnBtn"), QStringLiteral("Message|The Mos open success!"));
+        QTRY_COMPARE(marks(win), QStringLiteral("CD"));
+
+        QCOMPARE(press("SelfTestBtn"), QStringLiteral("Message|The self-test finish!"));
+        sim.raiseAlarm(2, SimDevice::SystemFault);
+        const QString failed = press("SelfTestBtn");
+        QVERIFY2(failed.startsWith("Message|The self-test fail!\n\n") && failed.contains("Temperature sensor check : fail"),
+                 qPrintable(failed));
+        // The report's "$$" is lost on the line: its begun frame must not stay behind.
+        SimFaults cut;
+        cut.loseFrameEnd = 1.0;
+        sim.setFaults(cut);
+        win.selfTestTimer->setInterval(800);
+        QCOMPARE(press("SelfTestBtn"),
+                 QStringLiteral("Message|The self-test gave no result within 0.8 seconds! Commands are sent again."));
+        QVERIFY(!win.selfTesting && win.rxFrame.isEmpty());
+
+        win.selfTestTimer->setInterval(60000);
+        win.SelfTestBtn_clicked();
+        sim.stop(); // the port vanishes, found by the one-second scan
+        QTRY_VERIFY_WITH_TIMEOUT(!win.portOpen, 3000);
+        QCOMPARE(boxes.seen().value(1), QStringLiteral("Error|The serial port diconnect! Please check!\n\n"
+                                                       "The self-test was interrupted; its result is unknown."));
+        QVERIFY(!win.selfTesting && !win.selfTestTimer->isActive() && win.rxFrame.isEmpty());
+        win.SelfTestBtn_clicked(); // without a port nothing is sent, so nothing may wait
+        QVERIFY(!win.selfTesting && boxes.seen().value(2) == "Notice|The serial port not open, Please Login!");
+    }
+};
+
+QTEST_MAIN(TestControl)
+#include "tst_control.moc"
