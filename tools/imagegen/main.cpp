@@ -8,8 +8,9 @@
 // program never needs this tool. Pictures that carry words are drawn a second time in
 // Simplified Chinese into zh_CN/ and listed for that locale in the resource file, so the
 // program shows them without a line of code of its own. The program's icon goes into
-// hicolor/ in the sizes the desktop asks for. Everything is drawn with QPainter at the size the
-// widgets show it, so style-sheet border images are not resampled more than necessary.
+// hicolor/ in the sizes the desktop asks for. Everything is drawn with QPainter at the
+// size the widgets show it, so style-sheet border images are not resampled more than
+// necessary.
 
 #include <QDir>
 #include <QFile>
@@ -900,11 +901,10 @@ void scrollArrow(QPainter &p, const QRectF &r, bool up)
     p.drawPolyline(Pts{{c.x() - 3, c.y() - dy}, {c.x(), c.y() + dy}, {c.x() + 3, c.y() - dy}});
 }
 
-void logo(QPainter &p, const QRectF &r)
+// The hexagonal cell of the logo and the icon: pointing up, corners rounded by a
+// stroke of the given width around it.
+QPainterPath cellShape(QPointF c, qreal R, qreal rounding)
 {
-    // Cell glyph: a hexagonal cell holding a charged battery.
-    const QPointF c(r.left() + 38, r.center().y());
-    const qreal R = 31;
     QPainterPath hex;
     for (int i = 0; i < 6; ++i) {
         const qreal a = (60 * i - 90) * kPi / 180;
@@ -916,9 +916,17 @@ void logo(QPainter &p, const QRectF &r)
     }
     hex.closeSubpath();
     QPainterPathStroker rounder;
-    rounder.setWidth(8);
+    rounder.setWidth(rounding);
     rounder.setJoinStyle(Qt::RoundJoin);
-    const QPainterPath cell = hex.united(rounder.createStroke(hex)).simplified();
+    return hex.united(rounder.createStroke(hex)).simplified();
+}
+
+void logo(QPainter &p, const QRectF &r)
+{
+    // Cell glyph: a hexagonal cell holding a charged battery.
+    const QPointF c(r.left() + 38, r.center().y());
+    const qreal R = 31;
+    const QPainterPath cell = cellShape(c, R, 8);
 
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(20, 50, 120, 40));
@@ -965,20 +973,7 @@ void appIcon(QPainter &p, const QRectF &r)
 
     const QPointF c(128, small ? 128 : 126);
     const qreal R = small ? 112 : 106;
-    QPainterPath hex;
-    for (int i = 0; i < 6; ++i) {
-        const qreal a = (60 * i - 90) * kPi / 180;
-        const QPointF pt(c.x() + R * std::cos(a), c.y() + R * std::sin(a));
-        if (i == 0)
-            hex.moveTo(pt);
-        else
-            hex.lineTo(pt);
-    }
-    hex.closeSubpath();
-    QPainterPathStroker rounder;
-    rounder.setWidth(small ? 14 : 28);
-    rounder.setJoinStyle(Qt::RoundJoin);
-    const QPainterPath cell = hex.united(rounder.createStroke(hex)).simplified();
+    const QPainterPath cell = cellShape(c, R, small ? 14 : 28);
 
     p.setPen(Qt::NoPen);
     if (!small) {
