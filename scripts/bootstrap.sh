@@ -12,6 +12,10 @@ packages=(
   qttools5-dev-tools
   fonts-liberation xvfb xauth x11-utils imagemagick xdotool
   lrzsz socat
+  # the Chinese translation (Linguist's CMake macros, Qt's own translations, a CJK
+  # font), and checking and packaging the install tree
+  qttools5-dev qttranslations5-l10n fonts-wqy-microhei
+  desktop-file-utils appstream groff-base dpkg-dev file
 )
 # npm fetches the Breakpad tarball; a machine with Node.js from elsewhere already has it.
 command -v npm >/dev/null 2>&1 || packages+=(npm)

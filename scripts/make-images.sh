@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds tools/imagegen and redraws every compiled-in image into src/res, together with
-# src/res/cellvue.qrc. The images are committed; run this after changing the drawing.
+# src/res/cellvue.qrc, their Simplified Chinese variants (src/res/zh_CN) and the desktop
+# icon (src/res/hicolor). The images are committed; run this after changing the drawing.
+# It needs fonts-liberation and fonts-wqy-microhei (scripts/bootstrap.sh installs both).
 #
 #   scripts/make-images.sh           redraw src/res
 #   scripts/make-images.sh --check   draw into a scratch directory and fail when src/res

@@ -3,11 +3,13 @@
 #include "breakpadhandler.h"
 #include "crashreportdialog.h"
 #include "loghandler.h"
+#include "uilanguage.h"
 
 #include <QApplication>
 #include <QDebug>
 #include <QDir>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTime>
@@ -40,9 +42,16 @@ int main(int argc, char* argv[])
     qDebug() << "current time :" << QTime::currentTime().toString(QStringLiteral("hh:mm:ss"));
     qInfo() << "hi";
 
+    // Chinese texts for a Chinese locale; the program's own English otherwise.
+    UiLanguage::install();
+
     int result = 0;
     {
         BMSMainWin window;
+        // The desktop entry's name (for Wayland's task switcher) and its icon, which the
+        // window's constructor has just made available with the other resources.
+        QGuiApplication::setDesktopFileName(QStringLiteral("local.cellvue.Cellvue"));
+        QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon/res/cellvue.png")));
         const QRect geometry = BMSMainWin::StartGeometry(available);
         qDebug() << "BmsW:" << geometry.width() << " BmsH:" << geometry.height();
         window.resize(geometry.size());

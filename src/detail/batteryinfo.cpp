@@ -199,8 +199,8 @@ void BatteryInfo::CreatCellCharts()
     tempPoints.clear();
     for (const BatteryCell& cell : qAsConst(Batterys)) {
         const qreal x = cell.GetBatteryId() + 1;
-        voltPoints.append(qMakePair(QPointF(x, cell.GetVolt()), QStringLiteral("Volt")));
-        tempPoints.append(qMakePair(QPointF(x, cell.GetTempr()), QStringLiteral("Temp")));
+        voltPoints.append(qMakePair(QPointF(x, cell.GetVolt()), tr("Volt")));
+        tempPoints.append(qMakePair(QPointF(x, cell.GetTempr()), tr("Temp")));
     }
 
     // An unknown (or impossible) cell count leaves the chart as it is. Known count but

@@ -5,8 +5,12 @@
 //   cellvue-imagegen OUTPUT_DIR
 //
 // scripts/make-images.sh runs it on src/res; the output is committed, so building the
-// program never needs this tool. Everything is drawn with QPainter at the size the
-// widgets show it, so style-sheet border images are not resampled more than necessary.
+// program never needs this tool. Pictures that carry words are drawn a second time in
+// Simplified Chinese into zh_CN/ and listed for that locale in the resource file, so the
+// program shows them without a line of code of its own. The program's icon goes into
+// hicolor/ in the sizes the desktop asks for. Everything is drawn with QPainter at the
+// size the widgets show it, so style-sheet border images are not resampled more than
+// necessary.
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +18,7 @@
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QHash>
 #include <QImage>
 #include <QImageWriter>
 #include <QLinearGradient>
@@ -47,6 +52,84 @@ const QColor kGreenLight(72, 210, 120);
 const QColor kRed(226, 80, 72);
 
 QString g_family;
+QString g_cjkFamily;
+
+// Set while the Simplified Chinese variant of a picture is drawn.
+bool g_zh = false;
+QStringList g_untranslated;
+
+// Captions of the pictures in Simplified Chinese: what the technician does, not a word
+// for word rendering ("Download" saves to a file, so it reads "export").
+const QHash<QString, QString> &zhCaptions()
+{
+    static const QHash<QString, QString> table = {
+        {QStringLiteral("Console"), QStringLiteral("控制台")},
+        {QStringLiteral("Overview"), QStringLiteral("总览")},
+        {QStringLiteral("Real Time"), QStringLiteral("实时数据")},
+        {QStringLiteral("Protection"), QStringLiteral("保护参数")},
+        {QStringLiteral("History"), QStringLiteral("历史记录")},
+        {QStringLiteral("Update"), QStringLiteral("固件升级")},
+        {QStringLiteral("+ Barcode"), QStringLiteral("+ 条码")},
+        {QStringLiteral("Confirm"), QStringLiteral("确认")},
+        {QStringLiteral("CFET ON"), QStringLiteral("充电MOS开")},
+        {QStringLiteral("CFET OFF"), QStringLiteral("充电MOS关")},
+        {QStringLiteral("DFET ON"), QStringLiteral("放电MOS开")},
+        {QStringLiteral("DFET OFF"), QStringLiteral("放电MOS关")},
+        {QStringLiteral("Self Test"), QStringLiteral("自检")},
+        {QStringLiteral("RTData ON"), QStringLiteral("开始采集")},
+        {QStringLiteral("RTData OFF"), QStringLiteral("停止采集")},
+        {QStringLiteral("Download"), QStringLiteral("导出")},
+        {QStringLiteral("Clear All"), QStringLiteral("全部清除")},
+        {QStringLiteral("Upgrade"), QStringLiteral("开始升级")},
+        {QStringLiteral("Wake"), QStringLiteral("唤醒")},
+        {QStringLiteral("Uboot"), QStringLiteral("Boot升级")},
+        {QStringLiteral("ON"), QStringLiteral("开")},
+        {QStringLiteral("OFF"), QStringLiteral("关")},
+        {QStringLiteral("Updating the BMS firmware"), QStringLiteral("BMS 固件升级")},
+        {QStringLiteral("Wake the packs"), QStringLiteral("唤醒电池包")},
+        {QStringLiteral("Press Wake. The file dialog opens as soon as the BMS reports that it is ready."),
+         QStringLiteral("点击“唤醒”。BMS 报告就绪后，文件选择框会自动打开。")},
+        {QStringLiteral("Choose the .bin file"), QStringLiteral("选择 .bin 文件")},
+        {QStringLiteral("Pick the firmware file. It is sent over the serial port while the progress bar fills."),
+         QStringLiteral("选择固件文件。文件经串口发送，进度条随之前进。")},
+        {QStringLiteral("Wait for the reboot"), QStringLiteral("等待重启")},
+        {QStringLiteral("Keep the cable connected. The packs restart and a message tells whether the update succeeded."),
+         QStringLiteral("请保持线缆连接。电池包重启后，会提示升级是否成功。")},
+    };
+    return table;
+}
+
+// Names and file types stay as they are in every language.
+bool keptAsIs(const QString &text)
+{
+    static const QStringList kept = {QStringLiteral("Korvello"), QStringLiteral("CELLVUE  BMS SERVICE"),
+                                     QStringLiteral(".bin")};
+    if (kept.contains(text))
+        return true;
+    return std::none_of(text.begin(), text.end(), [](QChar c) { return c.isLetter() && c.unicode() < 0x80; });
+}
+
+// The words a picture shows in the language being drawn. A caption without a Chinese
+// form is remembered, and the run fails, rather than leaving English in a Chinese picture.
+QString shown(const QString &text)
+{
+    if (!g_zh || keptAsIs(text))
+        return text;
+    const auto it = zhCaptions().constFind(text);
+    if (it != zhCaptions().constEnd())
+        return it.value();
+    if (!g_untranslated.contains(text))
+        g_untranslated << text;
+    return text;
+}
+
+// Chinese words need a font that has them; size and weight stay those of the design.
+QFont forText(QFont f, const QString &text)
+{
+    if (std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x2E80; }))
+        f.setFamily(g_cjkFamily);
+    return f;
+}
 
 constexpr double kPi = 3.14159265358979323846;
 
@@ -64,8 +147,10 @@ QFont uiFont(int pixelSize, int weight = QFont::Normal)
 }
 
 // Shrinks the font until the text fits the width; captions must never be clipped.
-QFont fitted(QFont f, const QString &text, qreal maxWidth)
+QFont fitted(QFont f, const QString &caption, qreal maxWidth)
 {
+    const QString text = shown(caption);
+    f = forText(f, text);
     while (f.pixelSize() > 7 && QFontMetricsF(f).horizontalAdvance(text) > maxWidth)
         f.setPixelSize(f.pixelSize() - 1);
     return f;
@@ -73,9 +158,11 @@ QFont fitted(QFont f, const QString &text, qreal maxWidth)
 
 // Draws a one-line caption whose capitals are optically centred on centreY (the usual
 // vertical centring of a font box puts capitals visibly low). Returns the text width.
-qreal drawCaption(QPainter &p, qreal x, qreal centreY, const QString &text, const QFont &font,
+qreal drawCaption(QPainter &p, qreal x, qreal centreY, const QString &caption, const QFont &designFont,
                   const QColor &colour, Qt::Alignment horizontal = Qt::AlignLeft, qreal width = 0)
 {
+    const QString text = shown(caption);
+    const QFont font = forText(designFont, text);
     const QFontMetricsF fm(font);
     const qreal w = fm.horizontalAdvance(text);
     if (horizontal & Qt::AlignHCenter)
@@ -376,7 +463,7 @@ void actionButton(QPainter &p, const QRectF &r, Glyph glyph, const QString &capt
     const qreal gap = std::round(h * 0.22);
     QFont font = fitted(uiFont(std::max(14, int(std::round(h * 0.37))), QFont::Bold), caption,
                         body.width() - glyphSize - gap - 2 * rad - 8);
-    const qreal textW = QFontMetricsF(font).horizontalAdvance(caption);
+    const qreal textW = QFontMetricsF(font).horizontalAdvance(shown(caption));
     const qreal x = std::round(body.center().x() - (glyphSize + gap + textW) / 2);
     const qreal cy = body.center().y();
     const QRectF glyphBox(x, cy - glyphSize / 2, glyphSize, glyphSize);
@@ -436,8 +523,8 @@ void packButton(QPainter &p, const QRectF &r, int pack)
     p.fillPath(shape, vertical(body, Qt::white, QColor(238, 244, 255)));
     p.strokePath(shape, QPen(kTheme, 1));
 
-    const QString caption = QStringLiteral("Bat%1").arg(pack);
-    const QFont font = uiFont(13, QFont::Bold);
+    const QString caption = g_zh ? QStringLiteral("%1号包").arg(pack) : QStringLiteral("Bat%1").arg(pack);
+    const QFont font = forText(uiFont(13, QFont::Bold), caption);
     const qreal textW = QFontMetricsF(font).horizontalAdvance(caption);
     const qreal iconW = 19;
     const qreal gap = 6;
@@ -814,11 +901,10 @@ void scrollArrow(QPainter &p, const QRectF &r, bool up)
     p.drawPolyline(Pts{{c.x() - 3, c.y() - dy}, {c.x(), c.y() + dy}, {c.x() + 3, c.y() - dy}});
 }
 
-void logo(QPainter &p, const QRectF &r)
+// The hexagonal cell of the logo and the icon: pointing up, corners rounded by a
+// stroke of the given width around it.
+QPainterPath cellShape(QPointF c, qreal R, qreal rounding)
 {
-    // Cell glyph: a hexagonal cell holding a charged battery.
-    const QPointF c(r.left() + 38, r.center().y());
-    const qreal R = 31;
     QPainterPath hex;
     for (int i = 0; i < 6; ++i) {
         const qreal a = (60 * i - 90) * kPi / 180;
@@ -830,9 +916,17 @@ void logo(QPainter &p, const QRectF &r)
     }
     hex.closeSubpath();
     QPainterPathStroker rounder;
-    rounder.setWidth(8);
+    rounder.setWidth(rounding);
     rounder.setJoinStyle(Qt::RoundJoin);
-    const QPainterPath cell = hex.united(rounder.createStroke(hex)).simplified();
+    return hex.united(rounder.createStroke(hex)).simplified();
+}
+
+void logo(QPainter &p, const QRectF &r)
+{
+    // Cell glyph: a hexagonal cell holding a charged battery.
+    const QPointF c(r.left() + 38, r.center().y());
+    const qreal R = 31;
+    const QPainterPath cell = cellShape(c, R, 8);
 
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(20, 50, 120, 40));
@@ -864,6 +958,60 @@ void logo(QPainter &p, const QRectF &r)
     tag.setLetterSpacing(QFont::AbsoluteSpacing, 1.6);
     tag = fitted(tag, QStringLiteral("CELLVUE  BMS SERVICE"), room);
     drawCaption(p, textX + 1, c.y() + 20, QStringLiteral("CELLVUE  BMS SERVICE"), tag, kTheme);
+}
+
+// The program's icon in the desktop menu: the logo's cell, filling the square. Below
+// 32 pixels the charge shows as two bars and the outlines thicken, so it still reads as
+// a battery at menu and panel sizes.
+void appIcon(QPainter &p, const QRectF &r)
+{
+    const qreal s = r.width() / 256.0;
+    const bool small = r.width() < 32;
+    p.save();
+    p.translate(r.topLeft());
+    p.scale(s, s);
+
+    const QPointF c(128, small ? 128 : 126);
+    const qreal R = small ? 112 : 106;
+    const QPainterPath cell = cellShape(c, R, small ? 14 : 28);
+
+    p.setPen(Qt::NoPen);
+    if (!small) {
+        p.setBrush(QColor(20, 50, 120, 60));
+        p.drawPath(cell.translated(0, 6));
+    }
+    QLinearGradient g(QPointF(c.x() - R, c.y() - R), QPointF(c.x() + R, c.y() + R));
+    g.setColorAt(0, QColor(112, 156, 244));
+    g.setColorAt(1, QColor(44, 84, 188));
+    p.setBrush(g);
+    p.drawPath(cell);
+    if (!small) {
+        // A light rim, fading downwards, lifts the cell off dark panels.
+        QLinearGradient rim(QPointF(0, c.y() - R), QPointF(0, c.y() + R * 0.3));
+        rim.setColorAt(0, QColor(255, 255, 255, 110));
+        rim.setColorAt(1, QColor(255, 255, 255, 0));
+        p.strokePath(cell, QPen(QBrush(rim), 4));
+    }
+
+    const qreal line = small ? 22 : 13;
+    const QRectF bat(c.x() - 38, c.y() - 52, 76, 118);
+    p.setPen(QPen(Qt::white, line, Qt::SolidLine, Qt::SquareCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(bat, 14, 14);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    p.drawRoundedRect(QRectF(c.x() - 18, bat.top() - line / 2 - 15, 36, 17), 5, 5);
+
+    const int bars = small ? 2 : 3;
+    const qreal inset = line / 2 + (small ? 10 : 9);
+    const QRectF room = bat.adjusted(inset, inset, -inset, -inset);
+    const qreal gap = small ? 12 : 8;
+    const qreal h = (room.height() - gap * (bars - 1)) / bars;
+    for (int i = 0; i < bars; ++i) {
+        p.setBrush(i == 0 && !small ? QColor(255, 255, 255, 110) : QColor(Qt::white));
+        p.drawRoundedRect(QRectF(room.left(), room.top() + i * (h + gap), room.width(), h), 4, 4);
+    }
+    p.restore();
 }
 
 // ----- update instructions ------------------------------------------------------------
@@ -1072,10 +1220,11 @@ void updateGuide(QPainter &p, const QRectF &r)
             break;
         }
 
-        p.setFont(uiFont(14));
+        const QString text = shown(steps[i].text);
+        p.setFont(forText(uiFont(14), text));
         p.setPen(kMuted);
         p.drawText(QRectF(card.left() + 20, art.bottom() + 10, card.width() - 40, card.bottom() - art.bottom() - 14),
-                   Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, steps[i].text);
+                   Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text);
 
         if (i < 2) {
             const QPointF a(card.right() + gap / 2, card.top() + 60 + 48);
@@ -1096,6 +1245,8 @@ struct Picture {
     QSize size;
     bool opaque;        // drawn on white (JPEG pictures have no alpha)
     std::function<void(QPainter &, const QRectF &)> draw;
+    QString lang;         // locale the resource file offers this picture for, empty for all
+    bool compiled = true; // listed in the resource file (the menu icons are not)
 };
 
 std::vector<Picture> catalogue()
@@ -1188,6 +1339,17 @@ std::vector<Picture> catalogue()
     add(QStringLiteral("UpdateMess.jpg"), QSize(900, 320), updateGuide, true);
     add(QStringLiteral("logo.png"), QSize(220, 80), logo);
 
+    // The desktop's icon theme takes these sizes; the program's own window uses the
+    // 128-pixel one from the resources.
+    for (int n : {16, 22, 24, 32, 48, 64, 128, 256, 512}) {
+        Picture pic{QStringLiteral("hicolor/%1x%1/apps/cellvue.png").arg(n), icons, QString(), QSize(n, n),
+                    false, appIcon};
+        pic.compiled = n == 128;
+        if (pic.compiled)
+            pic.alias = QStringLiteral("cellvue.png");
+        list.push_back(pic);
+    }
+
     const QString checkout = QStringLiteral("/images/resource/images/checkout");
     list.push_back({QStringLiteral("checkout/up.png"), checkout, QStringLiteral("up.png"), QSize(11, 11), false,
                     [](QPainter &p, const QRectF &r) { scrollArrow(p, r, true); }});
@@ -1227,24 +1389,30 @@ bool writeImage(const QImage &img, const QString &path)
 
 bool writeQrc(const std::vector<Picture> &list, const QString &path)
 {
-    QStringList prefixes;
+    // One <qresource> per prefix and locale, the locale-free ones first.
+    QList<QPair<QString, QString>> groups;
     for (const Picture &pic : list)
-        if (!prefixes.contains(pic.prefix))
-            prefixes << pic.prefix;
+        if (pic.compiled && !groups.contains({pic.lang, pic.prefix}))
+            groups << qMakePair(pic.lang, pic.prefix);
+    std::stable_sort(groups.begin(), groups.end(),
+                     [](const QPair<QString, QString> &a, const QPair<QString, QString> &b) { return a.first < b.first; });
 
     QString text;
     QTextStream out(&text);
     out << "<!DOCTYPE RCC>\n"
            "<!-- Written by tools/imagegen: change the drawing there and run scripts/make-images.sh. -->\n"
            "<RCC version=\"1.0\">\n";
-    for (const QString &prefix : prefixes) {
+    for (const auto &group : groups) {
         std::vector<const Picture *> entries;
         for (const Picture &pic : list)
-            if (pic.prefix == prefix)
+            if (pic.compiled && pic.lang == group.first && pic.prefix == group.second)
                 entries.push_back(&pic);
         std::sort(entries.begin(), entries.end(),
                   [](const Picture *a, const Picture *b) { return a->file < b->file; });
-        out << "<qresource prefix=\"" << prefix << "\">\n";
+        out << "<qresource prefix=\"" << group.second << "\"";
+        if (!group.first.isEmpty())
+            out << " lang=\"" << group.first << "\"";
+        out << ">\n";
         for (const Picture *pic : entries) {
             if (pic->alias.isEmpty())
                 out << "    <file>" << pic->file << "</file>\n";
@@ -1293,28 +1461,59 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    const QDir out(args.at(1));
-    if (!out.mkpath(QStringLiteral("checkout"))) {
-        std::fprintf(stderr, "cellvue-imagegen: cannot create %s\n", qPrintable(out.absolutePath()));
+    for (const char *want : {"WenQuanYi Micro Hei", "Noto Sans CJK SC"}) {
+        if (families.contains(QLatin1String(want))) {
+            g_cjkFamily = QLatin1String(want);
+            break;
+        }
+    }
+    if (g_cjkFamily.isEmpty()) {
+        std::fprintf(stderr, "cellvue-imagegen: no font for the Chinese pictures: install \"WenQuanYi Micro Hei\" "
+                             "(Debian: fonts-wqy-microhei)\n");
         return 1;
     }
 
-    const std::vector<Picture> list = catalogue();
-    for (const Picture &pic : list) {
-        const QString path = out.filePath(pic.file);
-        if (!writeImage(render(pic), path)) {
-            std::fprintf(stderr, "cellvue-imagegen: cannot write %s\n", qPrintable(path));
-            return 1;
+    const QDir out(args.at(1));
+    std::vector<Picture> list = catalogue();
+    const std::size_t drawn = list.size();
+    for (std::size_t i = 0; i < drawn; ++i) {
+        // Copied: push_back below may move the list.
+        const Picture pic = list[i];
+        g_zh = false;
+        const QImage english = render(pic);
+        g_zh = true;
+        const QImage chinese = render(pic);
+        std::vector<Picture> variants{pic};
+        if (chinese != english) {
+            Picture zh = pic;
+            zh.file = QStringLiteral("zh_CN/") + pic.file;
+            zh.alias = pic.alias.isEmpty() ? pic.file : pic.alias;
+            zh.lang = QStringLiteral("zh_CN");
+            list.push_back(zh);
+            variants.push_back(zh);
         }
-        std::printf("%-28s %4d x %-4d %7lld bytes\n", qPrintable(pic.file), pic.size.width(),
-                    pic.size.height(), static_cast<long long>(QFileInfo(path).size()));
+        for (const Picture &v : variants) {
+            const QString path = out.filePath(v.file);
+            if (!out.mkpath(QFileInfo(v.file).path()) || !writeImage(v.lang.isEmpty() ? english : chinese, path)) {
+                std::fprintf(stderr, "cellvue-imagegen: cannot write %s\n", qPrintable(path));
+                return 1;
+            }
+            std::printf("%-34s %4d x %-4d %7lld bytes\n", qPrintable(v.file), v.size.width(), v.size.height(),
+                        static_cast<long long>(QFileInfo(path).size()));
+        }
+    }
+    if (!g_untranslated.isEmpty()) {
+        std::fprintf(stderr, "cellvue-imagegen: captions without a Chinese form (add them to zhCaptions()):\n");
+        for (const QString &t : g_untranslated)
+            std::fprintf(stderr, "    \"%s\"\n", qPrintable(t));
+        return 1;
     }
     const QString qrc = out.filePath(QStringLiteral("cellvue.qrc"));
     if (!writeQrc(list, qrc)) {
         std::fprintf(stderr, "cellvue-imagegen: cannot write %s\n", qPrintable(qrc));
         return 1;
     }
-    std::printf("%zu images and %s written with font \"%s\"\n", list.size(), qPrintable(qrc),
-                qPrintable(g_family));
+    std::printf("%zu images and %s written with fonts \"%s\" and \"%s\"\n", list.size(), qPrintable(qrc),
+                qPrintable(g_family), qPrintable(g_cjkFamily));
     return 0;
 }

@@ -1,0 +1,779 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN">
+<context>
+    <name>BMSMainWin</name>
+    <message>
+        <source>Korvello - V2.8.4</source>
+        <translation>Korvello - V2.8.4</translation>
+    </message>
+    <message>
+        <source>Serial</source>
+        <translation>串口</translation>
+    </message>
+    <message>
+        <source>Port:</source>
+        <translation>端口：</translation>
+    </message>
+    <message>
+        <source>BaudRate:</source>
+        <translation>波特率：</translation>
+    </message>
+    <message>
+        <source>DataBits:</source>
+        <translation>数据位：</translation>
+    </message>
+    <message>
+        <source>StopBits:</source>
+        <translation>停止位：</translation>
+    </message>
+    <message>
+        <source>ParityBit:</source>
+        <translation>校验位：</translation>
+    </message>
+    <message>
+        <source>Login</source>
+        <translation>登录</translation>
+    </message>
+    <message>
+        <source>Logout</source>
+        <translation>退出登录</translation>
+    </message>
+    <message>
+        <source>ReceiveMess</source>
+        <translation>接收信息</translation>
+    </message>
+    <message>
+        <source>Mess</source>
+        <translation>发送信息</translation>
+    </message>
+    <message>
+        <source>Send</source>
+        <translation>发送</translation>
+    </message>
+    <message>
+        <source>info</source>
+        <translation>info</translation>
+    </message>
+    <message>
+        <source>pwr</source>
+        <translation>pwr</translation>
+    </message>
+    <message>
+        <source>bat</source>
+        <translation>bat</translation>
+    </message>
+    <message>
+        <source>config default</source>
+        <translation>config default</translation>
+    </message>
+    <message>
+        <source>stop</source>
+        <translation>停止</translation>
+    </message>
+    <message>
+        <source>Battery:</source>
+        <translation>电池包：</translation>
+    </message>
+    <message>
+        <source>Alarm &amp; Protection</source>
+        <translation>告警与保护</translation>
+    </message>
+    <message>
+        <source>Event num:</source>
+        <translation>事件数：</translation>
+    </message>
+    <message>
+        <source>Event List</source>
+        <translation>事件列表</translation>
+    </message>
+    <message>
+        <source>Continue</source>
+        <translation>继续</translation>
+    </message>
+    <message>
+        <source>Reflesh</source>
+        <translation>刷新</translation>
+    </message>
+    <message>
+        <source>Battery</source>
+        <translation>电池包</translation>
+    </message>
+    <message>
+        <source>1</source>
+        <translation>1</translation>
+    </message>
+    <message>
+        <source>2</source>
+        <translation>2</translation>
+    </message>
+    <message>
+        <source>3</source>
+        <translation>3</translation>
+    </message>
+    <message>
+        <source>4</source>
+        <translation>4</translation>
+    </message>
+    <message>
+        <source>5</source>
+        <translation>5</translation>
+    </message>
+    <message>
+        <source>6</source>
+        <translation>6</translation>
+    </message>
+    <message>
+        <source>7</source>
+        <translation>7</translation>
+    </message>
+    <message>
+        <source>8</source>
+        <translation>8</translation>
+    </message>
+    <message>
+        <source>9</source>
+        <translation>9</translation>
+    </message>
+    <message>
+        <source>10</source>
+        <translation>10</translation>
+    </message>
+    <message>
+        <source>11</source>
+        <translation>11</translation>
+    </message>
+    <message>
+        <source>12</source>
+        <translation>12</translation>
+    </message>
+    <message>
+        <source>13</source>
+        <translation>13</translation>
+    </message>
+    <message>
+        <source>14</source>
+        <translation>14</translation>
+    </message>
+    <message>
+        <source>15</source>
+        <translation>15</translation>
+    </message>
+    <message>
+        <source>16</source>
+        <translation>16</translation>
+    </message>
+    <message>
+        <source>alarm&amp;protcet item</source>
+        <translation>告警/保护项目</translation>
+    </message>
+    <message>
+        <source>cell</source>
+        <translation>单体</translation>
+    </message>
+    <message>
+        <source>power</source>
+        <translation>整包</translation>
+    </message>
+    <message>
+        <source>unit</source>
+        <translation>单位</translation>
+    </message>
+    <message>
+        <source>Item</source>
+        <translation>序号</translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation>日期</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>时间</translation>
+    </message>
+    <message>
+        <source>Volt</source>
+        <translation>电压</translation>
+    </message>
+    <message>
+        <source>Current</source>
+        <translation>电流</translation>
+    </message>
+    <message>
+        <source>Temp</source>
+        <translation>温度</translation>
+    </message>
+    <message>
+        <source>Tlow</source>
+        <translation>最低温度</translation>
+    </message>
+    <message>
+        <source>Thight</source>
+        <translation>最高温度</translation>
+    </message>
+    <message>
+        <source>Vlowest</source>
+        <translation>最低电压</translation>
+    </message>
+    <message>
+        <source>Vhight</source>
+        <translation>最高电压</translation>
+    </message>
+    <message>
+        <source>Base.St</source>
+        <translation>基本状态</translation>
+    </message>
+    <message>
+        <source>Volt.St</source>
+        <translation>电压状态</translation>
+    </message>
+    <message>
+        <source>Curr.St</source>
+        <translation>电流状态</translation>
+    </message>
+    <message>
+        <source>Temp.St</source>
+        <translation>温度状态</translation>
+    </message>
+    <message>
+        <source>Per%</source>
+        <translation>电量%</translation>
+    </message>
+    <message>
+        <source>Events</source>
+        <translation>事件</translation>
+    </message>
+    <message>
+        <source>Transmit progress:</source>
+        <translation>传输进度：</translation>
+    </message>
+    <message>
+        <source>System Time:</source>
+        <translation>系统时间：</translation>
+    </message>
+    <message>
+        <source>Command State:</source>
+        <translation>命令状态：</translation>
+    </message>
+    <message>
+        <source>&amp;Login cmd</source>
+        <translation>进入命令行(&amp;L)</translation>
+    </message>
+    <message>
+        <source>Enter the console</source>
+        <translation>进入 BMS 控制台命令模式</translation>
+    </message>
+    <message>
+        <source>&amp;Logout cmd</source>
+        <translation>退出命令行(&amp;O)</translation>
+    </message>
+    <message>
+        <source>Exit the console</source>
+        <translation>退出 BMS 控制台命令模式</translation>
+    </message>
+    <message>
+        <source>&amp;Simulated BMS</source>
+        <translation>模拟 BMS(&amp;S)</translation>
+    </message>
+    <message>
+        <source>Start or stop a simulated battery system on a new serial port</source>
+        <translation>在一个新串口上启动或停止模拟电池系统</translation>
+    </message>
+    <message>
+        <source>&amp;Tools</source>
+        <translation>工具(&amp;T)</translation>
+    </message>
+    <message>
+        <source>System Time: </source>
+        <translation>系统时间：</translation>
+    </message>
+    <message>
+        <source>Korvello</source>
+        <translation>Korvello</translation>
+    </message>
+    <message>
+        <source>Do you wish to quit Korvello?</source>
+        <translation>确定要退出 Korvello 吗？</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>提示</translation>
+    </message>
+    <message>
+        <source>The simulated BMS could not be started.</source>
+        <translation>模拟 BMS 无法启动。</translation>
+    </message>
+    <message>
+        <source>Added barcode fail!</source>
+        <translation>条码写入失败！</translation>
+    </message>
+    <message>
+        <source>Added barcode successfully!</source>
+        <translation>条码写入成功！</translation>
+    </message>
+    <message>
+        <source>Notice</source>
+        <translation>注意</translation>
+    </message>
+    <message>
+        <source>The serial port not open, Please Login!</source>
+        <translation>串口未打开，请先登录！</translation>
+    </message>
+    <message>
+        <source>Command State: completed successfully</source>
+        <translation>命令状态：执行成功</translation>
+    </message>
+    <message>
+        <source>Command State: Unknown command</source>
+        <translation>命令状态：未知命令</translation>
+    </message>
+    <message>
+        <source>Command State: fail to excute</source>
+        <translation>命令状态：执行失败</translation>
+    </message>
+    <message>
+        <source>start</source>
+        <translation>开始</translation>
+    </message>
+    <message>
+        <source>warning</source>
+        <translation>警告</translation>
+    </message>
+    <message>
+        <source>The operation is too frequent!
+Please try again later!</source>
+        <translation>操作过于频繁！
+请稍后再试！</translation>
+    </message>
+    <message>
+        <source>Entry Console</source>
+        <translation>进入控制台</translation>
+    </message>
+    <message>
+        <source>Please enter the console password:</source>
+        <translation>请输入控制台密码：</translation>
+    </message>
+    <message>
+        <source>Wrong password! Please check password！</source>
+        <translation>密码错误！请检查密码！</translation>
+    </message>
+    <message>
+        <source>The serial port not open, Please open!</source>
+        <translation>串口未打开，请先打开串口！</translation>
+    </message>
+    <message>
+        <source>1.5</source>
+        <translation>1.5</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>无校验</translation>
+    </message>
+    <message>
+        <source>Odd</source>
+        <translation>奇校验</translation>
+    </message>
+    <message>
+        <source>Even</source>
+        <translation>偶校验</translation>
+    </message>
+    <message>
+        <source>Space</source>
+        <translation>空格校验</translation>
+    </message>
+    <message>
+        <source>Mark</source>
+        <translation>标记校验</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>错误</translation>
+    </message>
+    <message>
+        <source>The serial port diconnect! Please check!</source>
+        <translation>串口连接已断开！请检查！</translation>
+    </message>
+    <message>
+        <source>The serial port is occupied or does not exist</source>
+        <translation>串口被占用或不存在</translation>
+    </message>
+</context>
+<context>
+    <name>BatteryGroup</name>
+    <message>
+        <source>Form</source>
+        <translation>窗口</translation>
+    </message>
+    <message>
+        <source>State:</source>
+        <translation>状态：</translation>
+    </message>
+    <message>
+        <source>Total Voltage:</source>
+        <translation>总电压：</translation>
+    </message>
+    <message>
+        <source>Present Num:</source>
+        <translation>在线包数：</translation>
+    </message>
+    <message>
+        <source>Total Current:</source>
+        <translation>总电流：</translation>
+    </message>
+    <message>
+        <source>CMOS State </source>
+        <translation>充电MOS </translation>
+    </message>
+    <message>
+        <source>Total SOC:</source>
+        <translation>总SOC：</translation>
+    </message>
+    <message>
+        <source>DMOS State </source>
+        <translation>放电MOS </translation>
+    </message>
+    <message>
+        <source>Total SOH:</source>
+        <translation>总SOH：</translation>
+    </message>
+    <message>
+        <source>Bat 1</source>
+        <translation>1号包</translation>
+    </message>
+    <message>
+        <source>Bat 2</source>
+        <translation>2号包</translation>
+    </message>
+    <message>
+        <source>Bat 3</source>
+        <translation>3号包</translation>
+    </message>
+    <message>
+        <source>Bat 4</source>
+        <translation>4号包</translation>
+    </message>
+    <message>
+        <source>Bat 5</source>
+        <translation>5号包</translation>
+    </message>
+    <message>
+        <source>Bat 6</source>
+        <translation>6号包</translation>
+    </message>
+    <message>
+        <source>Bat 7</source>
+        <translation>7号包</translation>
+    </message>
+    <message>
+        <source>Bat 8</source>
+        <translation>8号包</translation>
+    </message>
+    <message>
+        <source>Bat 9</source>
+        <translation>9号包</translation>
+    </message>
+    <message>
+        <source>Bat 10</source>
+        <translation>10号包</translation>
+    </message>
+    <message>
+        <source>Bat 11</source>
+        <translation>11号包</translation>
+    </message>
+    <message>
+        <source>Bat 12</source>
+        <translation>12号包</translation>
+    </message>
+    <message>
+        <source>Bat 13</source>
+        <translation>13号包</translation>
+    </message>
+    <message>
+        <source>Bat 14</source>
+        <translation>14号包</translation>
+    </message>
+    <message>
+        <source>Bat 15</source>
+        <translation>15号包</translation>
+    </message>
+    <message>
+        <source>Bat 16</source>
+        <translation>16号包</translation>
+    </message>
+    <message>
+        <source>State: </source>
+        <translation>状态：</translation>
+    </message>
+    <message>
+        <source>Present Num: </source>
+        <translation>在线包数：</translation>
+    </message>
+    <message>
+        <source>Total Voltage: </source>
+        <translation>总电压：</translation>
+    </message>
+    <message>
+        <source>Total Current: </source>
+        <translation>总电流：</translation>
+    </message>
+    <message>
+        <source>Total SOC: </source>
+        <translation>总SOC：</translation>
+    </message>
+    <message>
+        <source>Total SOH: </source>
+        <translation>总SOH：</translation>
+    </message>
+</context>
+<context>
+    <name>BatteryInfo</name>
+    <message>
+        <source>SOC:</source>
+        <translation>SOC：</translation>
+    </message>
+    <message>
+        <source>SOH:</source>
+        <translation>SOH：</translation>
+    </message>
+    <message>
+        <source>Capacity:</source>
+        <translation>容量：</translation>
+    </message>
+    <message>
+        <source>Current:</source>
+        <translation>电流：</translation>
+    </message>
+    <message>
+        <source>Temp:</source>
+        <translation>温度：</translation>
+    </message>
+    <message>
+        <source>Max Voltage:</source>
+        <translation>最高单体电压：</translation>
+    </message>
+    <message>
+        <source>Min Voltage:</source>
+        <translation>最低单体电压：</translation>
+    </message>
+    <message>
+        <source>Vol Difference:</source>
+        <translation>压差：</translation>
+    </message>
+    <message>
+        <source>Max Vol ID:</source>
+        <translation>最高电压单体：</translation>
+    </message>
+    <message>
+        <source>Min Vol ID:</source>
+        <translation>最低电压单体：</translation>
+    </message>
+    <message>
+        <source>Basic Status:</source>
+        <translation>基本状态：</translation>
+    </message>
+    <message>
+        <source>System Fault:</source>
+        <translation>系统故障：</translation>
+    </message>
+    <message>
+        <source>Device Address:</source>
+        <translation>设备地址：</translation>
+    </message>
+    <message>
+        <source>Boot Version:</source>
+        <translation>Boot 版本：</translation>
+    </message>
+    <message>
+        <source>Main Soft Version:</source>
+        <translation>主程序版本：</translation>
+    </message>
+    <message>
+        <source>Comm Version:</source>
+        <translation>通信版本：</translation>
+    </message>
+    <message>
+        <source>Cell Number:</source>
+        <translation>单体数量：</translation>
+    </message>
+    <message>
+        <source>Max Charge Current:</source>
+        <translation>最大充电电流：</translation>
+    </message>
+    <message>
+        <source>Release Date:</source>
+        <translation>发布日期：</translation>
+    </message>
+    <message>
+        <source>Specification:</source>
+        <translation>规格：</translation>
+    </message>
+    <message>
+        <source>Barcode:</source>
+        <translation>条码：</translation>
+    </message>
+    <message>
+        <source>Add Barcode</source>
+        <translation>添加条码</translation>
+    </message>
+    <message>
+        <source>Chart / Table</source>
+        <translation>图表 / 表格</translation>
+    </message>
+    <message>
+        <source>Cell Volt-Temp</source>
+        <translation>单体电压与温度</translation>
+    </message>
+    <message>
+        <source>Cell ID</source>
+        <translation>单体编号</translation>
+    </message>
+    <message>
+        <source>Volt(V)</source>
+        <translation>电压(V)</translation>
+    </message>
+    <message>
+        <source>Temp(℃)</source>
+        <translation>温度(°C)</translation>
+    </message>
+    <message>
+        <source>Cell Id</source>
+        <translation>单体编号</translation>
+    </message>
+    <message>
+        <source>Device Address: </source>
+        <translation>设备地址：</translation>
+    </message>
+    <message>
+        <source>Boot Version: </source>
+        <translation>Boot 版本：</translation>
+    </message>
+    <message>
+        <source>Barcode: </source>
+        <translation>条码：</translation>
+    </message>
+    <message>
+        <source>Specification: </source>
+        <translation>规格：</translation>
+    </message>
+    <message>
+        <source>Main Soft Version: </source>
+        <translation>主程序版本：</translation>
+    </message>
+    <message>
+        <source>Comm Version: </source>
+        <translation>通信版本：</translation>
+    </message>
+    <message>
+        <source>Max Charge Current: </source>
+        <translation>最大充电电流：</translation>
+    </message>
+    <message>
+        <source>Release Date: </source>
+        <translation>发布日期：</translation>
+    </message>
+    <message>
+        <source>Cell Number: </source>
+        <translation>单体数量：</translation>
+    </message>
+    <message>
+        <source>SOC: </source>
+        <translation>SOC：</translation>
+    </message>
+    <message>
+        <source>SOH: </source>
+        <translation>SOH：</translation>
+    </message>
+    <message>
+        <source>Capacity: </source>
+        <translation>容量：</translation>
+    </message>
+    <message>
+        <source>Current: </source>
+        <translation>电流：</translation>
+    </message>
+    <message>
+        <source>Temp: </source>
+        <translation>温度：</translation>
+    </message>
+    <message>
+        <source>Max Voltage: </source>
+        <translation>最高单体电压：</translation>
+    </message>
+    <message>
+        <source>Min Voltage: </source>
+        <translation>最低单体电压：</translation>
+    </message>
+    <message>
+        <source>Vol Difference: </source>
+        <translation>压差：</translation>
+    </message>
+    <message>
+        <source>Max Vol ID: </source>
+        <translation>最高电压单体：</translation>
+    </message>
+    <message>
+        <source>Min Vol ID: </source>
+        <translation>最低电压单体：</translation>
+    </message>
+    <message>
+        <source>Basic Status: </source>
+        <translation>基本状态：</translation>
+    </message>
+    <message>
+        <source>System Fault: </source>
+        <translation>系统故障：</translation>
+    </message>
+    <message>
+        <source>Notice:Please enter a 16-character barcode!</source>
+        <translation>注意：请输入 16 位条码！</translation>
+    </message>
+    <message>
+        <source>Notice</source>
+        <translation>注意</translation>
+    </message>
+    <message>
+        <source>The Barcode length does not meet requirement!</source>
+        <translation>条码长度不符合要求！</translation>
+    </message>
+    <message>
+        <source>Volt</source>
+        <translation>电压</translation>
+    </message>
+    <message>
+        <source>Temp</source>
+        <translation>温度</translation>
+    </message>
+</context>
+<context>
+    <name>CrashReportDialog</name>
+    <message>
+        <source>Dialog</source>
+        <translation>对话框</translation>
+    </message>
+    <message>
+        <source>Sorry, This app was crashed last time!</source>
+        <translation>抱歉，程序上次运行时崩溃了！</translation>
+    </message>
+    <message>
+        <source>Please send us the files that  popped up in the &quot;File window&quot;. So we can solve the App-crash problem.</source>
+        <translation>请把弹出的“文件窗口”中的文件发给我们，以便我们解决程序崩溃的问题。</translation>
+    </message>
+    <message>
+        <source>Ok</source>
+        <translation>确定</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>Message</source>
+        <translation>提示</translation>
+    </message>
+    <message>
+        <source>In real-time rendering, can&apos;t switch pages!
+Please click &quot;RTData OFF&quot;!</source>
+        <translation>正在实时采集，无法切换页面！
+请先点击“停止采集”！</translation>
+    </message>
+</context>
+</TS>
