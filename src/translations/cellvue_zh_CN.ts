@@ -2,6 +2,37 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>AddBarcode</name>
+    <message>
+        <source>Notice</source>
+        <translation>注意</translation>
+    </message>
+    <message>
+        <source>Notice:Please enter a 16-character barcode!</source>
+        <translation>注意：请输入 16 位条码！</translation>
+    </message>
+    <message>
+        <source>Barcode：</source>
+        <translation>条码：</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>确认</translation>
+    </message>
+    <message>
+        <source>The Barcode is empty!</source>
+        <translation>条码为空！</translation>
+    </message>
+    <message>
+        <source>The Barcode must not contain line breaks or other control characters!</source>
+        <translation>条码不能包含换行符或其他控制字符！</translation>
+    </message>
+    <message>
+        <source>The Barcode length does not meet requirement!</source>
+        <translation>条码长度不符合要求！</translation>
+    </message>
+</context>
+<context>
     <name>BMSMainWin</name>
     <message>
         <source>Korvello - V2.8.4</source>
@@ -397,6 +428,38 @@ Please try again later!</source>
         <source>The serial port is occupied or does not exist</source>
         <translation>串口被占用或不存在</translation>
     </message>
+    <message>
+        <source>The Mos open success!</source>
+        <translation>MOS 开启成功！</translation>
+    </message>
+    <message>
+        <source>The Mos open fail!</source>
+        <translation>MOS 开启失败！</translation>
+    </message>
+    <message>
+        <source>The Mos close success!</source>
+        <translation>MOS 关闭成功！</translation>
+    </message>
+    <message>
+        <source>The Mos close fail!</source>
+        <translation>MOS 关闭失败！</translation>
+    </message>
+    <message>
+        <source>The self-test finish!</source>
+        <translation>自检完成！</translation>
+    </message>
+    <message>
+        <source>The self-test fail!</source>
+        <translation>自检失败！</translation>
+    </message>
+    <message>
+        <source>The self-test gave no result within %1 seconds! Commands are sent again.</source>
+        <translation>自检在 %1 秒内没有结果！已恢复发送命令。</translation>
+    </message>
+    <message>
+        <source>The self-test was interrupted; its result is unknown.</source>
+        <translation>自检被中断，结果未知。</translation>
+    </message>
 </context>
 <context>
     <name>BatteryGroup</name>
@@ -722,18 +785,6 @@ Please try again later!</source>
     <message>
         <source>System Fault: </source>
         <translation>系统故障：</translation>
-    </message>
-    <message>
-        <source>Notice:Please enter a 16-character barcode!</source>
-        <translation>注意：请输入 16 位条码！</translation>
-    </message>
-    <message>
-        <source>Notice</source>
-        <translation>注意</translation>
-    </message>
-    <message>
-        <source>The Barcode length does not meet requirement!</source>
-        <translation>条码长度不符合要求！</translation>
     </message>
     <message>
         <source>Volt</source>
