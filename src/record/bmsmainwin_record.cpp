@@ -75,7 +75,7 @@ void BMSMainWin::RecordInit()
 {
     recordLab = new QLabel(this);
     recordLab->hide();
-    statusBar()->insertPermanentWidget(0, recordLab);
+    statusBar()->addPermanentWidget(recordLab);
     connect(clockTimer, &QTimer::timeout, this, [this] { showRecording(*this); });
 }
 
