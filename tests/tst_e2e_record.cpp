@@ -1,72 +1,44 @@
 // End to end against a simulated 16-pack BMS: ten polling cycles recorded across an
-// adapter pulled mid-cycle and a new Login; Python's csv module then reads the file and
-// compares every cycle with what the overview showed when the cycle was written.
+// adapter pulled mid-cycle and a new Login, then read by Python's csv module and
+// compared, cycle by cycle, with what the overview showed when each was written.
 
 #include "battery.h"
-#include "batterygroup.h"
-#include "batteryinfo.h"
 #include "bmsmainwin.h"
 #include "bmssimulator.h"
 #include "boxrecorder.h"
 #include "simconsole.h"
 
-#include <QAction>
-#include <QComboBox>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QLabel>
-#include <QRadioButton>
-#include <QTableView>
-#include <QTextBrowser>
 #include <QtTest>
+#include <QtWidgets>
 
 namespace {
 
-// Ten ticks make a cycle; 180 ms still leaves each command chain time to finish
-// before the next one starts, so the operator's cycle is only compressed, not changed.
-constexpr int kTickMs = 180;
-
 QJsonObject overview(BMSMainWin& win)
 {
-    auto* group = win.findChild<BatteryGroup*>("BattGroupWid");
-    auto* detail = win.findChild<BatteryInfo*>("BattInfoWid");
-    const auto texts = [](QWidget* in, QStringList names) {
-        for (QString& n : names)
-            n = in->findChild<QLabel*>(n)->text();
-        return QJsonArray::fromStringList(names);
-    };
-    QJsonArray gauges, cells, alarm;
+    QJsonArray labels, gauges, cells;
+    for (const char* name : { "StateLab", "PreNumLab", "TotalVolLab", "TotalCurrLab", "TotalSOCLab", "TotalSOHLab" })
+        labels << win.findChild<QLabel*>(name)->text();
     for (Battery* g : win.gauges())
         gauges << g->getValue();
     QString balance;
-    for (int k = 1; k <= 16; ++k) {
-        auto* r = group->findChild<QRadioButton*>(QStringLiteral("Bat%1RadBtn").arg(k));
-        balance += !r->isVisible() ? '-' : r->isChecked() ? '1' : '0';
+    for (int k = 1; k <= 16; ++k)
+        balance += win.findChild<QRadioButton*>(QStringLiteral("Bat%1RadBtn").arg(k))->isChecked() ? '1' : '0';
+    const QAbstractItemModel* t = win.findChild<QTableView*>("cellTableView")->model();
+    for (int i = 0; i < t->rowCount() * t->columnCount(); i += 3) { // id, volt, temp of each cell
+        const auto at = [&](int k) { return t->index(i / t->columnCount(), i % t->columnCount() + k).data().toString(); };
+        if (!at(0).isEmpty())
+            cells << QJsonArray{ at(0), at(1), at(2) };
     }
-    const QAbstractItemModel* table = detail->findChild<QTableView*>("cellTableView")->model();
-    for (int row = 0; row < table->rowCount(); ++row)
-        for (int col = 0; col + 2 < table->columnCount(); col += 3)
-            if (!table->index(row, col).data().toString().isEmpty())
-                cells << QJsonArray{ table->index(row, col).data().toString(), table->index(row, col + 1).data().toString(),
-                                     table->index(row, col + 2).data().toString() };
-    for (const QString& line : group->findChild<QTextBrowser*>("AlarmTextBrow")->toPlainText().split('\n'))
-        if (!line.trimmed().isEmpty())
-            alarm << line.trimmed();
-    return { { "rows", 17 + cells.size() }, { "times", 1 },
-             { "labels", texts(group, { "StateLab", "PreNumLab", "TotalVolLab", "TotalCurrLab", "TotalSOCLab", "TotalSOHLab" }) },
-             { "mos", QJsonArray{ group->findChild<QRadioButton*>("CmosRadiBtn")->isChecked(),
-                                  group->findChild<QRadioButton*>("DmosRadiBtn")->isChecked() } },
-             { "gauges", gauges }, { "balance", balance }, { "alarm", alarm }, { "cells", cells },
-             { "pack", detail->findChild<QLabel*>("BattIdLab")->text() },
-             { "detail", texts(detail, { "SOHLab", "SysDefaultLab" }) } };
+    return { { "labels", labels }, { "gauges", gauges }, { "balance", balance }, { "cells", cells } };
 }
 
+// A cycle is ten ticks; at 180 ms each chain of commands still ends before the next
+// one starts, so the cycle is only compressed, not changed.
 void login(BMSMainWin& win, const QString& port)
 {
     win.findChild<QComboBox*>("PortComBox")->setCurrentText(port);
     win.OpenBtn_clicked();
-    win.pollTimer->setInterval(kTickMs);
+    win.pollTimer->setInterval(180);
 }
 
 } // namespace
@@ -80,46 +52,37 @@ private slots:
     {
         SimOptions o;
         o.packs = 16;
-        QTemporaryDir dir;
-        const QString csv = dir.filePath("rec.csv");
-        BoxRecorder boxes;
-        boxes.inputs << csv;
         BmsSimulator sim(o);
         QVERIFY(sim.start());
-        sim.raiseAlarm(5, SimDevice::OverTemperature);
-        sim.access([](SimConsole& c) {
-            c.device().setDfet(false);
-            c.device().pack(9).balancing = c.device().pack(9).forceBalance = true;
-        });
+        sim.access([](SimConsole& c) { c.device().pack(9).balancing = c.device().pack(9).forceBalance = true; });
+        QTemporaryDir dir;
+        BoxRecorder boxes;
+        boxes.inputs << dir.filePath("rec"); // ".csv" is added
         BMSMainWin win;
         win.show();
         QJsonArray shown;
         win.recordObserver = [&] { shown << overview(win); };
-        QAction* record = win.findChild<QAction*>("actionRecord");
-        record->trigger();
-        QVERIFY(win.recordFile && record->isChecked());
-
+        win.findChild<QAction*>("actionRecord")->trigger();
         login(win, sim.portPath());
         QTRY_COMPARE_WITH_TIMEOUT(shown.size(), 5, 20000);
+
         // Pulled in the middle of the next cycle's chain: that cycle is lost, nothing else.
         QTRY_COMPARE_WITH_TIMEOUT(win.CurrentCommand, QStringLiteral("balance\n"), 5000);
         sim.stop();
         QTRY_VERIFY_WITH_TIMEOUT(!win.portOpen, 5000);
-        QVERIFY(boxes.seen().contains("Error|The serial port diconnect! Please check!"));
-        QVERIFY(win.recordFile);
         QVERIFY(sim.start());
         login(win, sim.portPath());
         QTRY_COMPARE_WITH_TIMEOUT(shown.size(), 10, 20000);
         QCOMPARE(win.recordLab->text(), QStringLiteral("Recording to rec.csv: 330 rows"));
-        record->trigger();
+        win.findChild<QAction*>("actionRecord")->trigger();
         QVERIFY(!win.recordFile && win.recordLab->isHidden());
+        QCOMPARE(boxes.seen().filter("Error|").size(), 1); // the unplug, nothing about the file
 
-        QFile json(dir.filePath("shown.json"));
-        QVERIFY(json.open(QIODevice::WriteOnly) && json.write(QJsonDocument(shown).toJson()) > 0);
-        json.close();
         QProcess check;
         check.setProcessChannelMode(QProcess::MergedChannels);
-        check.start("python3", { QFINDTESTDATA("support/check_recording.py"), csv, json.fileName() });
+        check.start("python3", { QFINDTESTDATA("support/check_recording.py"), dir.filePath("rec.csv") });
+        check.write(QJsonDocument(shown).toJson());
+        check.closeWriteChannel();
         QVERIFY(check.waitForFinished(20000));
         QVERIFY2(check.exitCode() == 0, check.readAll().constData());
     }

@@ -12,11 +12,13 @@
 #include "recordrowbuilder.h"
 
 #include <QAction>
+#include <QColor>
 #include <QDateTime>
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPalette>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -54,18 +56,20 @@ QAction* recordAction(const BMSMainWin& w)
 }
 
 // The file, the rows so far, and whether cycles are coming at all: they only run while
-// the overview page polls an open port.
+// the overview page polls an open port. Kept short, as it widens the status bar.
 void showRecording(BMSMainWin& w)
 {
     if (!w.recordFile)
         return;
-    QString text = BMSMainWin::tr("Recording to %1: %2 rows")
-                       .arg(QFileInfo(w.recordFile->path()).fileName())
-                       .arg(w.recordFile->rowsWritten());
+    const QString name = w.recordLab->fontMetrics().elidedText(QFileInfo(w.recordFile->path()).fileName(),
+                                                               Qt::ElideMiddle, 360);
+    QString text = BMSMainWin::tr("Recording to %1: %2 rows").arg(name).arg(w.recordFile->rowsWritten());
     if (!w.portOpen || !w.basicPolling)
-        text += BMSMainWin::tr(" (paused until the overview polls again)");
+        text += BMSMainWin::tr(", paused");
     w.recordLab->setText(text);
-    w.recordLab->setToolTip(QDir::toNativeSeparators(w.recordFile->path()));
+    w.recordLab->setToolTip(QDir::toNativeSeparators(w.recordFile->path()) + QLatin1Char('\n')
+                            + BMSMainWin::tr("Each polling cycle of the overview page adds its rows; the "
+                                             "recording pauses while another page is shown or no port is open."));
     w.recordLab->show();
 }
 
@@ -74,6 +78,11 @@ void showRecording(BMSMainWin& w)
 void BMSMainWin::RecordInit()
 {
     recordLab = new QLabel(this);
+    // Red, as a recording lamp is, and set apart from the clock beside it.
+    QPalette red = recordLab->palette();
+    red.setColor(QPalette::WindowText, QColor(200, 40, 40));
+    recordLab->setPalette(red);
+    recordLab->setContentsMargins(24, 0, 0, 0);
     recordLab->hide();
     statusBar()->addPermanentWidget(recordLab);
     connect(clockTimer, &QTimer::timeout, this, [this] { showRecording(*this); });
