@@ -12,6 +12,7 @@ packages=(
   qttools5-dev-tools
   fonts-liberation xvfb xauth x11-utils imagemagick xdotool
   lrzsz socat
+  python3
 )
 # npm fetches the Breakpad tarball; a machine with Node.js from elsewhere already has it.
 command -v npm >/dev/null 2>&1 || packages+=(npm)
