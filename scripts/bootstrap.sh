@@ -16,6 +16,8 @@ packages=(
   # font), and checking and packaging the install tree
   qttools5-dev qttranslations5-l10n fonts-wqy-microhei
   desktop-file-utils appstream groff-base dpkg-dev file
+  # the end-to-end check of a recorded CSV file
+  python3
 )
 # npm fetches the Breakpad tarball; a machine with Node.js from elsewhere already has it.
 command -v npm >/dev/null 2>&1 || packages+=(npm)

@@ -106,7 +106,10 @@ void SimPort::activate()
 {
     if (m_master < 0 || m_readNotifier)
         return;
-    m_clock.start();
+    // A device keeps running while its cable is out: after a restart the clock goes on
+    // from where it was, instead of holding the model still until it catches up again.
+    if (!m_clock.isValid())
+        m_clock.start();
     m_readNotifier = new QSocketNotifier(m_master, QSocketNotifier::Read, this);
     connect(m_readNotifier, &QSocketNotifier::activated, this, &SimPort::onReadable);
     m_writeNotifier = new QSocketNotifier(m_master, QSocketNotifier::Write, this);

@@ -220,6 +220,7 @@ void BMSMainWin::MainUiInit()
     clockTimer->start(1000);
     cmdStateLab = new QLabel(tr("Command State:"), this);
     statusBar()->addWidget(cmdStateLab);
+    RecordInit();
 }
 
 void BMSMainWin::ConnectInit()
@@ -270,6 +271,12 @@ void BMSMainWin::createActions()
     sim->setCheckable(true);
     sim->setStatusTip(tr("Start or stop a simulated battery system on a new serial port"));
     connect(sim, &QAction::triggered, this, &BMSMainWin::actionSimulator_triggered);
+
+    auto* record = new QAction(tr("Record to CSV…"), this);
+    record->setObjectName(QStringLiteral("actionRecord"));
+    record->setCheckable(true);
+    record->setStatusTip(tr("Append every value the overview polls to a CSV file"));
+    connect(record, &QAction::triggered, this, &BMSMainWin::actionRecord_triggered);
 }
 
 void BMSMainWin::createMenus()
@@ -279,6 +286,8 @@ void BMSMainWin::createMenus()
     tools->addAction(findChild<QAction*>(QStringLiteral("actionExit_Consle")));
     tools->addSeparator();
     tools->addAction(findChild<QAction*>(QStringLiteral("actionSimulator")));
+    tools->addSeparator();
+    tools->addAction(findChild<QAction*>(QStringLiteral("actionRecord")));
 }
 
 void BMSMainWin::TableViewSytleInit(QTableView* view)

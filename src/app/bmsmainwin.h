@@ -25,6 +25,7 @@ class Battery;
 class BatteryGroup;
 class BatteryInfo;
 class BmsSimulator;
+class RecordFile;
 
 namespace Ui {
 class BMSMainWin;
@@ -234,6 +235,21 @@ public:
     // apart, so a confused device cannot drive the program into a busy loop.
     qint64 lastLoginRetryMs = 0;
     bool loginRetryPending = false;
+
+    // ---- recording to CSV (record/) ----
+    void RecordInit();
+    void actionRecord_triggered(bool checked);
+    // Appends every completed polling cycle to path from now on; false, after a box
+    // naming the file and the reason, when the file cannot be used.
+    bool StartRecording(const QString& path);
+    void StopRecording();
+    // The last reply of a polling cycle has been parsed, so every value the cycle read
+    // is in the views.
+    void PollCycleCompleted();
+    RecordFile* recordFile = nullptr; // while recording
+    QLabel* recordLab = nullptr;
+    // Told after each cycle has been written; the recording tests listen here.
+    std::function<void()> recordObserver;
 
 private:
     BmsSimulator* simulator = nullptr;

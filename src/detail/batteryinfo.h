@@ -44,6 +44,7 @@ public:
     void SetCellNumber(int n) { CellNumber = n; }
     int GetCellNumber() const { return CellNumber; }
     void SetBatterys(const QList<BatteryCell>& cells) { Batterys = cells; }
+    QList<BatteryCell> GetBatterys() const { return Batterys; }
     void SetMaxVol(double v) { MaxVol = v; }
     void SetMinVol(double v) { MinVol = v; }
     void SetMaxVolid(int id) { MaxVolid = id; }
@@ -52,6 +53,7 @@ public:
     void SetCurrent(double a) { Current = a; }
     void SetEnviornmentTemp(double t) { EnviornmentTemp = t; }
     void SetSOH(double soh) { SOH = soh; }
+    double GetSOH() const { return SOH; }
     void SetAllCoulomb(double c) { AllCoulomb = c; }
     double GetAllCoulomb() const { return AllCoulomb; }
     void SetBasicStatus(const QString& s) { BasicStatus = s; }

@@ -132,6 +132,7 @@ const QVector<ReplyRoute>& framedRoutes()
          [](BMSMainWin& w, const QString& r) {
              reach(w, "PwrSigleProcess", r);
              w.PwrSigleProcess(r);
+             w.PollCycleCompleted();
              w.GuiThreadSleep(200);
              return true;
          }},

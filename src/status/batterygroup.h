@@ -38,6 +38,13 @@ public:
     void SetTotalSOC(int soc);
     void SetTotalSOH(int soh);
     int GetPresentNum() const { return presentNum; }
+    QString GetGroupState() const { return groupState; }
+    QString GetCMOSState() const { return cmosState; }
+    QString GetDMOSState() const { return dmosState; }
+    double GetTotalVoltage() const { return totalVoltage; }
+    double GetTotalCurrent() const { return totalCurrent; }
+    int GetTotalSOC() const { return totalSOC; }
+    int GetTotalSOH() const { return totalSOH; }
 
     // The pack rows of the last "pwr" table and the balance column of the last
     // "balance" table, each replaced whole.

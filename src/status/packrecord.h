@@ -1,16 +1,34 @@
 #ifndef PACKRECORD_H
 #define PACKRECORD_H
 
+#include "novalue.h"
+
 #include <QString>
 
-// One row of the "pwr" pack table: the pack's address, its state words, its SOC and
-// the time of its last alarm. A plain value, so the group view can keep its own copy
+// One row of the "pwr" pack table: the pack's address, its measurements, its state
+// words, its SOC and the time of its last alarm. A plain value, so the group view can keep its own copy
 // of the last table without anyone having to manage the lifetime of the rows.
 class PackRecord
 {
 public:
     QString GetDeviceAdd() const { return deviceAdd; }
     void SetDeviceAdd(const QString& add) { deviceAdd = add; }
+    // Pack voltage, current, temperature and its lowest and highest cell temperature
+    // and cell voltage, in V, A and degrees Celsius; the no-value mark when unknown.
+    double GetVolt() const { return volt; }
+    void SetVolt(double v) { volt = v; }
+    double GetCurrent() const { return current; }
+    void SetCurrent(double a) { current = a; }
+    double GetTemp() const { return temp; }
+    void SetTemp(double t) { temp = t; }
+    double GetTempLow() const { return tempLow; }
+    void SetTempLow(double t) { tempLow = t; }
+    double GetTempHigh() const { return tempHigh; }
+    void SetTempHigh(double t) { tempHigh = t; }
+    double GetMinVol() const { return minVol; }
+    void SetMinVol(double v) { minVol = v; }
+    double GetMaxVol() const { return maxVol; }
+    void SetMaxVol(double v) { maxVol = v; }
     QString GetBasicStatus() const { return basicStatus; }
     void SetBasicStatus(const QString& s) { basicStatus = s; }
     QString GetVoltState() const { return voltState; }
@@ -31,6 +49,13 @@ public:
 
 private:
     QString deviceAdd;
+    double volt = NoValue::Double;
+    double current = NoValue::Double;
+    double temp = NoValue::Double;
+    double tempLow = NoValue::Double;
+    double tempHigh = NoValue::Double;
+    double minVol = NoValue::Double;
+    double maxVol = NoValue::Double;
     QString basicStatus;
     QString voltState;
     QString currState;

@@ -1,6 +1,7 @@
 #include "pwrtablereply.h"
 
 #include "replyfield.h"
+#include "unitscale.h"
 
 namespace {
 
@@ -22,6 +23,14 @@ QString tableBody(const QString& reply)
     return after.left(end).trimmed();
 }
 
+// A column printed in thousandths (mV, mA, mC), in whole units.
+double milli(const QString& column)
+{
+    bool ok = false;
+    const double v = column.toDouble(&ok);
+    return ok ? UnitScale::fromMilli(v) : NoValue::Double;
+}
+
 } // namespace
 
 PwrTableReply PwrTableReply::parse(const QString& reply, int presentCount)
@@ -41,6 +50,13 @@ PwrTableReply PwrTableReply::parse(const QString& reply, int presentCount)
             continue;
         PackRecord pack;
         pack.SetDeviceAdd(parts.at(0));
+        pack.SetVolt(milli(parts.at(1)));
+        pack.SetCurrent(milli(parts.at(2)));
+        pack.SetTemp(milli(parts.at(3)));
+        pack.SetTempLow(milli(parts.at(4)));
+        pack.SetTempHigh(milli(parts.at(5)));
+        pack.SetMinVol(milli(parts.at(6)));
+        pack.SetMaxVol(milli(parts.at(7)));
         pack.SetBasicStatus(parts.at(8));
         pack.SetVoltState(parts.at(9));
         pack.SetCurrState(parts.at(10));
