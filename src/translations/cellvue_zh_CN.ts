@@ -460,6 +460,46 @@ Please try again later!</source>
         <source>The self-test was interrupted; its result is unknown.</source>
         <translation>自检被中断，结果未知。</translation>
     </message>
+    <message>
+        <source>Record to CSV…</source>
+        <translation>记录到 CSV…</translation>
+    </message>
+    <message>
+        <source>Append every value the overview polls to a CSV file</source>
+        <translation>把总览页轮询到的每个数值追加写入 CSV 文件</translation>
+    </message>
+    <message>
+        <source>Recording to %1: %2 rows</source>
+        <translation>正在记录到 %1：%2 行</translation>
+    </message>
+    <message>
+        <source>, paused</source>
+        <translation>，已暂停</translation>
+    </message>
+    <message>
+        <source>Each polling cycle of the overview page adds its rows; the recording pauses while another page is shown or no port is open.</source>
+        <translation>总览页每完成一轮轮询就追加一批数据行；切换到其他页面或串口未打开时记录暂停。</translation>
+    </message>
+    <message>
+        <source>Record to CSV</source>
+        <translation>记录到 CSV</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV 文件 (*.csv)</translation>
+    </message>
+    <message>
+        <source>Cannot record to %1:
+%2</source>
+        <translation>无法记录到 %1：
+%2</translation>
+    </message>
+    <message>
+        <source>Recording stopped, %1 cannot be written:
+%2</source>
+        <translation>记录已停止，无法写入 %1：
+%2</translation>
+    </message>
 </context>
 <context>
     <name>BatteryGroup</name>
@@ -825,6 +865,13 @@ Please try again later!</source>
 Please click &quot;RTData OFF&quot;!</source>
         <translation>正在实时采集，无法切换页面！
 请先点击“停止采集”！</translation>
+    </message>
+</context>
+<context>
+    <name>RecordFile</name>
+    <message>
+        <source>It holds other data than a recording of this program.</source>
+        <translation>该文件包含的不是本程序的记录数据。</translation>
     </message>
 </context>
 </TS>
