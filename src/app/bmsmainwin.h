@@ -11,6 +11,7 @@
 
 #include <functional>
 
+#include "replyframer.h"
 #include "serialsettings.h"
 
 class QCloseEvent;
@@ -164,8 +165,9 @@ public:
     MySerial* serial = nullptr;
     bool portOpen = false;
     QTimer* parseTimer = nullptr;
-    QByteArray rxRaw;
-    QByteArray rxFrame;
+    // rxRaw and rxFrame: the received bytes on their way to the console view and
+    // the parsers.
+    ReplyFramer framer;
     QStringList portNames;
     QTimer* portScanTimer = nullptr;
     QProgressBar* transBar = nullptr;
