@@ -3,6 +3,8 @@
 #include "bmssimulator.h"
 #include "boxrecorder.h"
 #include "bmsmainwin.h"
+#include "battery.h"
+#include "simconsole.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -16,6 +18,8 @@ class TestE2eChannel : public QObject
 private slots:
     void pollingChainOnTheWire();
     void simulatorFromToolsMenu();
+    void sessionEndResetsViews_data();
+    void sessionEndResetsViews();
 };
 
 void TestE2eChannel::pollingChainOnTheWire()
@@ -103,6 +107,88 @@ void TestE2eChannel::simulatorFromToolsMenu()
     QTRY_VERIFY_WITH_TIMEOUT(!win.portOpen, 3000);
     QCOMPARE(boxes.seen(), QStringList{QStringLiteral("Error|The serial port diconnect! Please check!")});
     QVERIFY(!win.getSerialNameList().contains(port));
+}
+
+namespace {
+// What the operator reads on the overview page, gauges included.
+QStringList overview(BMSMainWin& win)
+{
+    QStringList shown;
+    for (const char* name : {"StateLab", "PreNumLab", "TotalVolLab", "AddLab", "BarcodeLab", "CellNumLab",
+                             "CurrBatNumLab"})
+        shown << win.findChild<QLabel*>(QLatin1String(name))->text();
+    for (Battery* gauge : win.gauges())
+        shown << QString::number(gauge->getValue());
+    return shown;
+}
+
+QString barcodeOf(BmsSimulator& sim, int pack)
+{
+    QString barcode;
+    sim.access([&](SimConsole& c) { barcode = c.device().pack(pack).barcode; });
+    return QStringLiteral("Barcode: ") + barcode;
+}
+} // namespace
+
+// Logout and a pulled adapter leave the page alike, and the next BMS logged in to is
+// read under its own identity, not the previous one's.
+void TestE2eChannel::sessionEndResetsViews_data()
+{
+    QTest::addColumn<bool>("unplug");
+    QTest::newRow("Logout") << false;
+    QTest::newRow("adapter pulled") << true;
+}
+
+void TestE2eChannel::sessionEndResetsViews()
+{
+    QFETCH(bool, unplug);
+    SimOptions first;
+    first.seed = 11;
+    BmsSimulator simA(first);
+    QVERIFY(simA.start());
+    BoxRecorder boxes;
+    BMSMainWin win;
+    auto* portBox = win.findChild<QComboBox*>(QStringLiteral("PortComBox"));
+    auto* barcodeLab = win.findChild<QLabel*>(QStringLiteral("BarcodeLab"));
+    portBox->setCurrentText(simA.portPath());
+    win.OpenBtn_clicked();
+    QTRY_COMPARE_WITH_TIMEOUT(win.CurrentCommand, QStringLiteral("ctrl\n"), 5000);
+    QTest::qWait(300);
+    win.GroupBatClicked(false, 1);
+    QTRY_COMPARE_WITH_TIMEOUT(barcodeLab->text(), barcodeOf(simA, 1), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(win.CurrentCommand, QStringLiteral("pwr 1\n"), 5000);
+    QTest::qWait(300);
+    QVERIFY(win.gauges().first()->getValue() > 0);
+
+    if (unplug)
+        simA.stop();
+    else
+        win.CloseBtn_clicked();
+    QTRY_VERIFY_WITH_TIMEOUT(!win.portOpen, 3000);
+    QTest::qWait(300);
+    QStringList closed{"State: ", "Present Num: ", "Total Voltage: ", "Device Address: ", "Barcode: ",
+                       "Cell Number: ", " "};
+    for (int gauge = 0; gauge < 16; ++gauge)
+        closed << QStringLiteral("0");
+    QCOMPARE(overview(win), closed);
+    QCOMPARE(boxes.count(), unplug ? 1 : 0);
+
+    SimOptions second;
+    second.seed = 12;
+    BmsSimulator simB(second);
+    QVERIFY(simB.start());
+    QStringList heard;
+    connect(&simB, &BmsSimulator::commandReceived, this, [&](const QString& l) { heard << l.trimmed(); });
+    portBox->setCurrentText(simB.portPath());
+    win.OpenBtn_clicked();
+    QVERIFY(win.portOpen);
+    QTRY_COMPARE_WITH_TIMEOUT(win.CurrentCommand, QStringLiteral("ctrl\n"), 5000);
+    win.pollTimer->stop();
+    win.pollTick = 9;
+    win.RealTimerTimeOut(); // the tenth tick
+    QTRY_COMPARE_WITH_TIMEOUT(barcodeLab->text(), barcodeOf(simB, 1), 5000);
+    QVERIFY(heard.contains(QStringLiteral("info 1")));
+    win.CloseBtn_clicked();
 }
 
 QTEST_MAIN(TestE2eChannel)

@@ -56,6 +56,9 @@ public:
     // ---- serial port (serial/) ----
     void SetSerialUi();
     QStringList getSerialNameList();
+    // Ends the session with the device, by Logout or because the port went away (lost):
+    // polling and every subsystem's work stop, every view is reset, one box at most.
+    void EndPortSession(bool lost);
 
     // ---- command channel (serial/) ----
     void SendCommand(const QString& cmd);

@@ -8,6 +8,7 @@
 
 #include "batterygroup.h"
 #include "batteryinfo.h"
+#include "consoleview.h"
 #include "msgbox.h"
 #include "myserial.h"
 #include "novalue.h"
@@ -17,10 +18,7 @@
 #include <QDebug>
 #include <QEventLoop>
 #include <QMutexLocker>
-#include <QRegularExpression>
-#include <QScrollBar>
 #include <QTextCursor>
-#include <QTextDocument>
 #include <QTimer>
 
 namespace {
@@ -29,8 +27,6 @@ const QString kFailNotPresent = QStringLiteral("Target device is not present");
 const QString kFailUnknown = QStringLiteral("Unknown command");
 const QString kFailExecute = QStringLiteral("Invalid command or fail to excute.");
 
-// Characters the console view keeps at most.
-constexpr int kConsoleChars = 1000000;
 // "login debug" answered by "Unknown command" is sent again, but not faster than this.
 constexpr qint64 kLoginRetrySpacingMs = 1000;
 
@@ -41,12 +37,14 @@ void reach(BMSMainWin& w, const char* parser, const QString& reply)
         w.routeObserver(parser, reply);
 }
 
-// A parser's follow-up: after a pause, the next command of the polling chain.
-void chain(BMSMainWin& w, int waitMs, const QString& next, bool when)
+// A parser's pause before the next step of its chain. False when the chain must end
+// quietly instead: the session that sent the command has ended meanwhile (Logout, or
+// the port went away), and its loss has been told already.
+bool pause(BMSMainWin& w, int ms)
 {
-    w.GuiThreadSleep(waitMs);
-    if (when)
-        w.SendCommand(next);
+    const quint64 session = w.serial->session();
+    w.GuiThreadSleep(ms);
+    return w.portOpen && w.serial->session() == session;
 }
 
 bool overviewChainOn(const BMSMainWin& w)
@@ -71,8 +69,8 @@ const QVector<ReplyRoute>& framedRoutes()
          [](BMSMainWin& w, const QString& r) {
              reach(w, "InfoProcess", r);
              w.InfoProcess(r);
-             if (w.basicPolling)
-                 chain(w, 200, pack(w, "bat "), true);
+             if (w.basicPolling && pause(w, 200))
+                 w.SendCommand(pack(w, "bat "));
              return true;
          }},
         {{"bat "},                              {"bat "},                                "BatProcess",
@@ -82,7 +80,8 @@ const QVector<ReplyRoute>& framedRoutes()
              if (cells != NoValue::Int && cells != 0) {
                  reach(w, "BatProcess", r);
                  w.BatProcess(r, cells);
-                 chain(w, 200, pack(w, "pwr "), w.basicPolling);
+                 if (pause(w, 200) && w.basicPolling)
+                     w.SendCommand(pack(w, "pwr "));
                  return true;
              }
              // The pack's cell count is unknown, so its cells cannot be read.
@@ -93,7 +92,7 @@ const QVector<ReplyRoute>& framedRoutes()
              detail->SetMaxVolid(NoValue::Int);
              detail->SetMinVolid(NoValue::Int);
              detail->SetCellInit();
-             if (w.basicPolling)
+             if (w.basicPolling && w.portOpen)
                  w.SendCommand(pack(w, "pwr "));
              return false;
          }},
@@ -101,9 +100,9 @@ const QVector<ReplyRoute>& framedRoutes()
          [](BMSMainWin& w, const QString& r) {
              reach(w, "PwrsysProcess", r);
              w.PwrsysProcess(r);
-             w.GuiThreadSleep(200);
+             const bool goOn = pause(w, 200);
              qDebug() << "GroupBtnFlag:" << w.GroupBtnFlag;
-             if (overviewChainOn(w))
+             if (goOn && overviewChainOn(w))
                  w.SendCommand(QStringLiteral("pwr"));
              return true;
          }},
@@ -111,14 +110,14 @@ const QVector<ReplyRoute>& framedRoutes()
          [](BMSMainWin& w, const QString& r) {
              reach(w, "PwrSigleProcess", r);
              w.PwrSigleProcess(r);
-             w.GuiThreadSleep(200);
+             pause(w, 200);
              return true;
          }},
         {{"ctrl"},                              {"ctrl\n"},                              "CtrlProcess",
          [](BMSMainWin& w, const QString& r) {
              reach(w, "CtrlProcess", r);
              w.CtrlProcess(r);
-             w.GuiThreadSleep(20);
+             pause(w, 20);
              return true;
          }},
         {{"ctrl cfet on", "ctrl dfet on"},      {},                                      "OpenMosProcess",
@@ -132,9 +131,9 @@ const QVector<ReplyRoute>& framedRoutes()
                  return false;
              reach(w, "PwrAlarmProcess", r);
              w.PwrAlarmProcess(r, present);
-             w.GuiThreadSleep(200);
+             const bool goOn = pause(w, 200);
              qDebug() << "GroupBtnFlag:" << w.GroupBtnFlag;
-             if (overviewChainOn(w))
+             if (goOn && overviewChainOn(w))
                  w.SendCommand(QStringLiteral("balance"));
              return true;
          }},
@@ -145,9 +144,9 @@ const QVector<ReplyRoute>& framedRoutes()
                  return false;
              reach(w, "BalanceProcess", r);
              w.BalanceProcess(r, present);
-             w.GuiThreadSleep(200);
+             const bool goOn = pause(w, 200);
              qDebug() << "GroupBtnFlag:" << w.GroupBtnFlag;
-             if (overviewChainOn(w))
+             if (goOn && overviewChainOn(w))
                  w.SendCommand(QStringLiteral("ctrl"));
              return true;
          }},
@@ -233,41 +232,6 @@ void dispatchFrame(BMSMainWin& w)
     emit w.CommandInfoStr(text);
 }
 
-// Shows what a quiet period gathered in the console view, and returns it as text.
-QString showInConsole(Ui::BMSMainWin& ui, const QByteArray& bytes)
-{
-    if (bytes.isEmpty())
-        return QString();
-    const QString text = QString::fromUtf8(bytes.constData(), bytes.size());
-    qDebug() << "ReceData:" << text;
-    QString shown = text;
-    const bool hasCr = shown.contains(QLatin1Char('\r'));
-    const bool hasLf = shown.contains(QLatin1Char('\n'));
-    QTextCursor cursor(ui.ReceTextBro->document());
-    cursor.movePosition(QTextCursor::End);
-    if (hasCr && !hasLf) {
-        // A line that redraws itself replaces the last line instead of piling up.
-        cursor.movePosition(QTextCursor::StartOfBlock, QTextCursor::KeepAnchor);
-        cursor.removeSelectedText();
-        shown = shown.mid(shown.lastIndexOf(QLatin1Char('\r')) + 1);
-    } else if (hasCr && hasLf) {
-        static const QRegularExpression crRun(QStringLiteral("\r{2,}"));
-        shown.replace(crRun, QStringLiteral("\r"));
-        shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-        shown.replace(QLatin1String("\n\r"), QLatin1String("\n"));
-    }
-    cursor.insertText(shown);
-    // The view keeps 1000 lines; a line that never ends (a noisy cable) is capped by
-    // its characters instead, so the view cannot grow without bound.
-    QTextDocument* doc = ui.ReceTextBro->document();
-    if (doc->characterCount() > kConsoleChars) {
-        QTextCursor head(doc);
-        head.setPosition(doc->characterCount() - kConsoleChars, QTextCursor::KeepAnchor);
-        head.removeSelectedText();
-    }
-    return text;
-}
-
 } // namespace
 
 void BMSMainWin::SendCommand(const QString& cmd)
@@ -325,7 +289,7 @@ void BMSMainWin::SerialDataParse()
 {
     parseTimer->stop();
     const QByteArray bytes = framer.takeQuiet();
-    const QString text = showInConsole(*ui, bytes);
+    const QString text = showReceived(ui->ReceTextBro, bytes);
     dispatch(*this, quietRoutes(), CurrentCommand, text);
 }
 
