@@ -39,6 +39,7 @@ private slots:
     void framerBuffersStayBounded();
     void xmodemOnlyAtHead();
     void framesOfOneReadDispatched();
+    void repeatedReplyDoesNotFlood();
     void noiseLoggedOnce();
     void consoleView_data();
     void consoleView();
@@ -325,6 +326,28 @@ void TestChannel::framesOfOneReadDispatched()
     f.win.CurrentCommand = QStringLiteral("pwr 3\n");
     f.win.ReceiveChunk("@pwr 3\r\nA\r\n$$\r\nBMS> @pwr 3\r\nB\r\n$$\r\nBMS> @pwr 3\r\nC\r\n$$");
     QTRY_COMPARE(got, (QStringList{"PwrSigleProcess\nA\n$$", "PwrSigleProcess\nB\n$$", "PwrSigleProcess\nC\n$$"}));
+}
+
+// A line the device repeats (or echoes) 150 times while the parser of "pwr" pauses:
+// one pause and one "balance", not a burst of them when the pauses unwind.
+void TestChannel::repeatedReplyDoesNotFlood()
+{
+    WindowFixture f;
+    QVERIFY(f.login());
+    f.win.pollTimer->stop();
+    f.w<BatteryGroup>("BattGroupWid")->SetPresentNum(1);
+    f.win.CurrentCommand = QStringLiteral("pwr\n");
+    const QByteArray reply = framed(QStringLiteral("pwr"), kPwrTable).toUtf8().replace("\n", "\r\r\n");
+    // A timer writes them, so they keep coming while the parser pauses.
+    int sent = 0;
+    QTimer line;
+    connect(&line, &QTimer::timeout, [&] {
+        f.pty.write(reply);
+        if (++sent == 150)
+            line.stop();
+    });
+    line.start(1);
+    QCOMPARE(f.pty.readFor(1000), QByteArray("\nbalance\n"));
 }
 
 namespace {

@@ -21,6 +21,8 @@
 #include <QTextCursor>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 
 const QString kFailNotPresent = QStringLiteral("Target device is not present");
@@ -37,11 +39,29 @@ void reach(BMSMainWin& w, const char* parser, const QString& reply)
         w.routeObserver(parser, reply);
 }
 
-// A parser's pause before the next step of its chain. False when the chain must end
-// quietly instead: the session that sent the command has ended meanwhile (Logout, or
-// the port went away), and its loss has been told already.
+// The routes running right now, innermost last. A parser's pause runs the event loop,
+// so further replies are dispatched inside it.
+struct RouteRun {
+    const BMSMainWin* window;
+    const ReplyRoute* row;
+    bool again; // the same route is pausing further out already
+};
+QVector<RouteRun> running;
+
+// Whether the route now running is one that is pausing further out already. That one
+// sends the follow-up once its pause is over; a second pause stacked on it would unwind
+// into a second follow-up, and a line the device repeats into a burst of commands.
+bool stacked()
+{
+    return !running.isEmpty() && running.last().again;
+}
+
+// A parser's pause before the next step of its chain; false when the chain must end
+// here, quietly (a session that ended meanwhile has told its loss already).
 bool pause(BMSMainWin& w, int ms)
 {
+    if (stacked())
+        return false;
     const quint64 session = w.serial->session();
     w.GuiThreadSleep(ms);
     return w.portOpen && w.serial->session() == session;
@@ -92,7 +112,7 @@ const QVector<ReplyRoute>& framedRoutes()
              detail->SetMaxVolid(NoValue::Int);
              detail->SetMinVolid(NoValue::Int);
              detail->SetCellInit();
-             if (w.basicPolling && w.portOpen)
+             if (w.basicPolling && w.portOpen && !stacked())
                  w.SendCommand(pack(w, "pwr "));
              return false;
          }},
@@ -212,7 +232,13 @@ bool dispatch(BMSMainWin& w, const QVector<ReplyRoute>& rows, const QString& com
         if (!row.matches(command, text, w.currBatNum))
             continue;
         qDebug() << "reply route:" << row.parser;
-        return row.run(w, text);
+        const bool again = std::any_of(running.cbegin(), running.cend(), [&](const RouteRun& r) {
+            return r.window == &w && r.row == &row;
+        });
+        running.append({&w, &row, again});
+        const bool done = row.run(w, text);
+        running.removeLast();
+        return done;
     }
     return true;
 }
