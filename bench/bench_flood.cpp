@@ -10,6 +10,7 @@
 // The real log handler writes to log/ under a scratch working directory; its echo to
 // standard output goes to /dev/null while the flood runs.
 
+#include "benchsupport.h"
 #include "bmsmainwin.h"
 #include "loghandler.h"
 #include "msgbox.h"
@@ -38,19 +39,6 @@
 #include <unistd.h>
 
 namespace {
-
-long statusKb(const char* field)
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray key = QByteArray(field) + ':';
-    for (const QByteArray& line : f.readAll().split('\n')) {
-        if (line.startsWith(key))
-            return line.mid(key.size()).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
 
 // Whole framed replies to the commands the overview polls with, as the simulated
 // device words them.
@@ -179,12 +167,7 @@ int main(int argc, char** argv)
     ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
 
     int boxes = 0;
-    MsgBox::setHandler([&boxes](const MsgBox::Request&) {
-        ++boxes;
-        MsgBox::Answer a;
-        a.button = QMessageBox::Yes;
-        return a;
-    });
+    countBoxes(boxes);
 
     std::fflush(stdout);
     const int savedOut = ::dup(STDOUT_FILENO);

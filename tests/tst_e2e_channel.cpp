@@ -144,28 +144,31 @@ void TestE2eChannel::sessionEndResetsViews()
     QFETCH(bool, unplug);
     SimOptions first;
     first.seed = 11;
+    SimOptions second;
+    second.seed = 12; // other barcodes
     BmsSimulator simA(first);
-    QVERIFY(simA.start());
+    BmsSimulator simB(second);
+    QVERIFY(simA.start() && simB.start());
     BoxRecorder boxes;
     BMSMainWin win;
-    auto* portBox = win.findChild<QComboBox*>(QStringLiteral("PortComBox"));
     auto* barcodeLab = win.findChild<QLabel*>(QStringLiteral("BarcodeLab"));
-    portBox->setCurrentText(simA.portPath());
-    win.OpenBtn_clicked();
-    QTRY_COMPARE_WITH_TIMEOUT(win.CurrentCommand, QStringLiteral("ctrl\n"), 5000);
+    const auto login = [&win](BmsSimulator& sim) { // and let the opening chain finish
+        win.findChild<QComboBox*>(QStringLiteral("PortComBox"))->setCurrentText(sim.portPath());
+        win.OpenBtn_clicked();
+        return QTest::qWaitFor([&win] { return win.CurrentCommand == QLatin1String("ctrl\n"); }, 5000);
+    };
+    QVERIFY(login(simA));
     QTest::qWait(300);
     win.GroupBatClicked(false, 1);
     QTRY_COMPARE_WITH_TIMEOUT(barcodeLab->text(), barcodeOf(simA, 1), 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(win.CurrentCommand, QStringLiteral("pwr 1\n"), 5000);
-    QTest::qWait(300);
-    QVERIFY(win.gauges().first()->getValue() > 0);
+    QTRY_VERIFY_WITH_TIMEOUT(win.gauges().first()->getValue() > 0, 5000);
 
     if (unplug)
         simA.stop();
     else
         win.CloseBtn_clicked();
     QTRY_VERIFY_WITH_TIMEOUT(!win.portOpen, 3000);
-    QTest::qWait(300);
+    QTest::qWait(300); // a chain step that was pausing has come and gone
     QStringList closed{"State: ", "Present Num: ", "Total Voltage: ", "Device Address: ", "Barcode: ",
                        "Cell Number: ", " "};
     for (int gauge = 0; gauge < 16; ++gauge)
@@ -173,21 +176,11 @@ void TestE2eChannel::sessionEndResetsViews()
     QCOMPARE(overview(win), closed);
     QCOMPARE(boxes.count(), unplug ? 1 : 0);
 
-    SimOptions second;
-    second.seed = 12;
-    BmsSimulator simB(second);
-    QVERIFY(simB.start());
-    QStringList heard;
-    connect(&simB, &BmsSimulator::commandReceived, this, [&](const QString& l) { heard << l.trimmed(); });
-    portBox->setCurrentText(simB.portPath());
-    win.OpenBtn_clicked();
-    QVERIFY(win.portOpen);
-    QTRY_COMPARE_WITH_TIMEOUT(win.CurrentCommand, QStringLiteral("ctrl\n"), 5000);
+    QVERIFY(login(simB));
     win.pollTimer->stop();
     win.pollTick = 9;
-    win.RealTimerTimeOut(); // the tenth tick
+    win.RealTimerTimeOut(); // the tenth tick reads the pack's identity anew
     QTRY_COMPARE_WITH_TIMEOUT(barcodeLab->text(), barcodeOf(simB, 1), 5000);
-    QVERIFY(heard.contains(QStringLiteral("info 1")));
     win.CloseBtn_clicked();
 }
 
