@@ -1,5 +1,5 @@
-// The command channel: writing commands, cutting replies out of the byte stream and
-// handing each to the parser of the command that produced it, plus the ten-second
+// The command channel: writing commands, feeding the received bytes to the framer and
+// handing each reply to the parser of the command that produced it, plus the ten-second
 // status polling cycle. Everything here runs on the GUI thread; the only waits are
 // GuiThreadSleep's local event loops, so replies may be dispatched inside the wait
 // of an earlier reply's parser.
@@ -293,7 +293,11 @@ void BMSMainWin::SerialDataRead()
     const QByteArray chunk = serial->readAll();
     if (chunk.isEmpty())
         return;
-    QMetaObject::invokeMethod(this, [this, chunk] { ReceiveChunk(chunk); }, Qt::QueuedConnection);
+    // Bytes of a session that has ended meanwhile are not parsed into the reset views.
+    QMetaObject::invokeMethod(this, [this, chunk, session = serial->session()] {
+        if (serial->isOpen() && serial->session() == session)
+            ReceiveChunk(chunk);
+    }, Qt::QueuedConnection);
 }
 
 void BMSMainWin::ReceiveChunk(const QByteArray& chunk)

@@ -206,6 +206,7 @@ void BMSMainWin::EndPortSession(bool lost)
     // one sentence what was cut short (or nothing); the sentences go into this
     // event's one box.
     const QStringList said = {
+        // RealTimePortClosed(), HistoryPortClosed(), ControlPortClosed(), UpdatePortClosed(), …
     };
     QStringList interrupted;
     for (const QString& sentence : said) {
