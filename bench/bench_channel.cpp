@@ -84,7 +84,7 @@ int main(int argc, char* argv[])
     std::printf("stream rows      : %d x %d bytes in 12-byte chunks: %.0f rows/s\n", kRows, int(row.size()),
                 kRows / streamSecs);
     std::printf("unclosed frame   : 32 MB of noise after '@': %.1f MB/s, frame buffer now %d bytes\n",
-                32.0 / noiseSecs, int(win.rxFrame.size()));
+                32.0 / noiseSecs, int(win.framer.rxFrame().size()));
     std::printf("peak RSS (KiB)   : start %ld, after framed %ld, after stream %ld, after 16 MB noise %ld, "
                 "after 32 MB noise %ld\n",
                 before, afterFramed, afterStream, halfNoise, afterNoise);

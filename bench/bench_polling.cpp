@@ -8,6 +8,7 @@
 // next to this program's build directory), so every figure is the program's alone.
 
 #include "battery.h"
+#include "benchsupport.h"
 #include "bmsmainwin.h"
 #include "msgbox.h"
 
@@ -33,20 +34,6 @@ double cpuSeconds(int who)
     rusage u{};
     getrusage(who, &u);
     return u.ru_utime.tv_sec + u.ru_utime.tv_usec / 1e6 + u.ru_stime.tv_sec + u.ru_stime.tv_usec / 1e6;
-}
-
-// A field of /proc/self/status in kB ("VmRSS", "VmHWM").
-long statusKb(const char* field)
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray key = QByteArray(field) + ':';
-    for (const QByteArray& line : f.readAll().split('\n')) {
-        if (line.startsWith(key))
-            return line.mid(key.size()).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
 }
 
 QString simulatorPath()
@@ -78,12 +65,7 @@ int main(int argc, char** argv)
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
 
     int boxes = 0;
-    MsgBox::setHandler([&boxes](const MsgBox::Request&) {
-        ++boxes;
-        MsgBox::Answer a;
-        a.button = QMessageBox::Yes;
-        return a;
-    });
+    countBoxes(boxes);
 
     QProcess sim;
     sim.start(simulatorPath(), { QStringLiteral("--packs"), QString::number(packs) });

@@ -33,12 +33,13 @@ private slots:
     void commandState_data();
     void commandState();
     void loginRetryIsPaced();
-    void frameSplitAtEveryByte();
     void framingEdges_data();
     void framingEdges();
-    void frameBufferStaysBounded();
-    void quietOutputNotCarriedIntoFrame();
-    void xmodemHandOffOnlyAtHead();
+    void framerBuffersStayBounded();
+    void xmodemOnlyAtHead();
+    void framesOfOneReadDispatched();
+    void repeatedReplyDoesNotFlood();
+    void noiseLoggedOnce();
     void consoleView_data();
     void consoleView();
     void pollingTicks();
@@ -137,7 +138,6 @@ void TestChannel::framedRouting()
     f.win.CommandInfoStrParse(reply);
     QCOMPARE(reached.value(0), parser);
     QCOMPARE(f.pty.readFor(300), wire);
-    QVERIFY(f.win.rxFrame.isEmpty());
 }
 
 void TestChannel::quietRouting_data()
@@ -225,118 +225,130 @@ void TestChannel::loginRetryIsPaced()
     QCOMPARE(f.win.cmdStateLab->text(), QStringLiteral("Command State:"));
 }
 
-// A framed reply cut at any byte is dispatched once, when its "$$" arrives.
-void TestChannel::frameSplitAtEveryByte()
-{
-    WindowFixture f;
-    const QByteArray frame("@pwrsys\r\r\nPresent Num : 3\r\r\nCommand completed successfully\r\r\n$$\r\r\nBMS> ");
-    for (int cut = 1; cut < frame.size(); ++cut) {
-        QStringList reached;
-        QStringList replies;
-        f.win.routeObserver = [&](const char* name, const QString& r) {
-            reached << QString::fromLatin1(name);
-            replies << r;
-        };
-        f.win.basicPolling = false;
-        f.win.CurrentCommand = QStringLiteral("pwrsys\n");
-        f.win.ReceiveChunk(frame.left(cut));
-        f.win.ReceiveChunk(frame.mid(cut));
-        QTRY_COMPARE_WITH_TIMEOUT(reached.size(), 1, 1000);
-        QCOMPARE(reached.first(), QStringLiteral("PwrsysProcess"));
-        // wherever the cut falls, no line of the reply is lost or glued to another
-        QVERIFY2(replies.first().startsWith(
-                     QStringLiteral("@pwrsys\nPresent Num : 3\nCommand completed successfully\n$$")),
-                 qPrintable(QString::number(cut)));
-        // Bytes after "$$" belong to the next frame only when they came in a later chunk.
-        if (cut < frame.indexOf("$$") + 2)
-            QVERIFY2(f.win.rxFrame.isEmpty(), qPrintable(QString::number(cut)));
-        f.win.rxFrame.clear();
-    }
-}
-
+// The framer alone: reads in, frames and leftovers out.
 void TestChannel::framingEdges_data()
 {
     QTest::addColumn<QList<QByteArray>>("chunks");
-    QTest::addColumn<QStringList>("replies");
+    QTest::addColumn<QStringList>("frames");
     QTest::addColumn<QByteArray>("left");
 
-    QTest::newRow("two frames in one chunk")
+    QTest::newRow("two frames in one read")
         << QList<QByteArray>{"@pwrsys\r\nA\r\n$$\r\n@pwrsys\r\nB\r\n$$"}
-        << QStringList{"@pwrsys\nA\n$$"} << QByteArray();
+        << QStringList{"@pwrsys\nA\n$$", "@pwrsys\nB\n$$"} << QByteArray();
+    QTest::newRow("end of one and the next whole in one read")
+        << QList<QByteArray>{"@pwrsys\r\nA", "\r\n$$\r\nBMS> @pwrsys\r\nB\r\n$$\r\nBMS> @pw"}
+        << QStringList{"@pwrsys\nA\n$$", "@pwrsys\nB\n$$"} << QByteArray("@pw");
     QTest::newRow("$$ before @") << QList<QByteArray>{"junk$$", "@pwrsys\r\nA\r\n$$"}
                                  << QStringList{"@pwrsys\nA\n$$"} << QByteArray();
+    QTest::newRow("$$ split across reads") << QList<QByteArray>{"@pwrsys\r\nA\r\n$", "$\r\nBMS> "}
+                                           << QStringList{"@pwrsys\nA\n$$"} << QByteArray();
     QTest::newRow("NUL and CR removed") << QList<QByteArray>{QByteArray("@pwr\0sys\r\r\nA\r\r\n$$", 17)}
                                         << QStringList{"@pwrsys\nA\n$$"} << QByteArray();
-    QTest::newRow("bytes after $$ not carried") << QList<QByteArray>{"@pwrsys\r\nA\r\n$$ tail @x", "@pwrsys\r\nB\r\n$$"}
-                                                << QStringList{"@pwrsys\nA\n$$", "@pwrsys\nB\n$$"} << QByteArray();
-    QTest::newRow("three chunks") << QList<QByteArray>{"@pw", "rsys\r\nA", "\r\n$$"} << QStringList{"@pwrsys\nA\n$$"}
-                                  << QByteArray();
-    QTest::newRow("open frame waits") << QList<QByteArray>{"@pwrsys\r\nA"} << QStringList{}
+    QTest::newRow("prompt after $$ not carried") << QList<QByteArray>{"@pwrsys\r\nA\r\n$$\r\nBMS> ", "x"}
+                                                 << QStringList{"@pwrsys\nA\n$$"} << QByteArray("x");
+    QTest::newRow("open frame waits") << QList<QByteArray>{"@pw", "rsys\r\nA"} << QStringList{}
                                       << QByteArray("@pwrsys\r\nA");
+    // A reply cut at any byte is one frame, whole; after "$$" only a later read is kept.
+    const QByteArray frame("@pwrsys\r\r\nPresent Num : 3\r\r\nCommand completed successfully\r\r\n$$\r\r\nBMS> ");
+    for (int cut = 1; cut < frame.size(); ++cut)
+        QTest::addRow("cut at %d", cut) << QList<QByteArray>{frame.left(cut), frame.mid(cut)}
+                                        << QStringList{"@pwrsys\nPresent Num : 3\nCommand completed successfully\n$$"}
+                                        << (cut > frame.indexOf("$$") + 1 ? frame.mid(cut) : QByteArray());
 }
 
 void TestChannel::framingEdges()
 {
     QFETCH(QList<QByteArray>, chunks);
-    QFETCH(QStringList, replies);
+    QFETCH(QStringList, frames);
     QFETCH(QByteArray, left);
+    ReplyFramer framer;
+    QStringList got;
+    for (const QByteArray& c : chunks) {
+        framer.feed(c);
+        while (framer.hasFrame())
+            got << framer.takeFrame();
+    }
+    QCOMPARE(got, frames);
+    QCOMPARE(framer.rxFrame(), left);
+    QCOMPARE(framer.takeQuiet(), chunks.join());
+}
+
+void TestChannel::framerBuffersStayBounded()
+{
+    ReplyFramer framer;
+    framer.feed("@");
+    const QByteArray noise(4096, 'x');
+    int peak = 0;
+    for (int i = 0; i < 2048; ++i) { // 8 MiB of a frame that never closes
+        framer.feed(noise);
+        peak = qMax(peak, framer.rxFrame().size());
+        if (framer.rawFull())
+            framer.takeQuiet();
+        QVERIFY(framer.rxRaw().size() <= ReplyFramer::rawCap + noise.size());
+    }
+    QVERIFY2(peak <= ReplyFramer::frameCap + noise.size(), qPrintable(QString::number(peak)));
+    framer.feed("@pwrsys\r\nA\r\n$$");
+    QVERIFY(framer.takeFrame().endsWith(QStringLiteral("@pwrsys\nA\n$$")));
+    // A stream row that went quiet without opening a frame is not the head of the next one.
+    framer.feed("1  24-06-01 08:00:01  87  52480\r\r\n");
+    framer.takeQuiet();
+    QVERIFY(framer.rxFrame().isEmpty());
+}
+
+void TestChannel::xmodemOnlyAtHead()
+{
+    ReplyFramer framer;
+    framer.feed(QByteArray("\x15", 1)); // NAK first: for the transfer
+    QCOMPARE(framer.takeXmodem(), QByteArray("\x15"));
+    QVERIFY(framer.rxRaw().isEmpty());
+    framer.feed("C");
+    framer.feed(QByteArray("\x06", 1)); // after text: just text
+    QVERIFY(framer.takeXmodem().isEmpty());
+    QCOMPARE(framer.rxRaw(), QByteArray("C\x06"));
+}
+
+// The window's side: every frame of one read reaches its parser, in order.
+void TestChannel::framesOfOneReadDispatched()
+{
     WindowFixture f;
     f.win.basicPolling = false;
     QStringList got;
-    f.win.routeObserver = [&](const char*, const QString& r) { got << r; };
-    for (const QByteArray& c : chunks) {
-        f.win.CurrentCommand = QStringLiteral("pwrsys\n");
-        f.win.ReceiveChunk(c);
-    }
-    QTest::qWait(250);
-    QCOMPARE(got, replies);
-    QCOMPARE(f.win.rxFrame, left);
+    f.win.routeObserver = [&](const char* parser, const QString& r) { got << parser + r.mid(r.indexOf('\n')); };
+    f.win.currBatNum = 3;
+    f.win.CurrentCommand = QStringLiteral("pwr 3\n");
+    f.win.ReceiveChunk("@pwr 3\r\nA\r\n$$\r\nBMS> @pwr 3\r\nB\r\n$$\r\nBMS> @pwr 3\r\nC\r\n$$");
+    QTRY_COMPARE(got, (QStringList{"PwrSigleProcess\nA\n$$", "PwrSigleProcess\nB\n$$", "PwrSigleProcess\nC\n$$"}));
 }
 
-void TestChannel::frameBufferStaysBounded()
+// A line the device repeats (or echoes) 150 times while the parser of "pwr" pauses:
+// one pause and one "balance", not a burst of them when the pauses unwind.
+void TestChannel::repeatedReplyDoesNotFlood()
 {
+    WindowFixture f;
+    QVERIFY(f.login());
+    f.win.pollTimer->stop();
+    f.w<BatteryGroup>("BattGroupWid")->SetPresentNum(1);
+    f.win.CurrentCommand = QStringLiteral("pwr\n");
+    const QByteArray reply = framed(QStringLiteral("pwr"), kPwrTable).toUtf8().replace("\n", "\r\r\n");
+    for (int i = 0; i < 150; ++i) // one a millisecond: they keep coming while the parser pauses
+        QTimer::singleShot(i, [&] { f.pty.write(reply); });
+    QCOMPARE(f.pty.readFor(1000), QByteArray("\nbalance\n"));
+}
+
+// Whatever comes down the line reaches the log once, framed or not.
+void TestChannel::noiseLoggedOnce()
+{
+    static QStringList logged;
     WindowFixture f;
     f.win.basicPolling = false;
     f.win.CurrentCommand = QStringLiteral("pwrsys\n");
-    const QByteArray noise(4096, 'x');
-    f.win.ReceiveChunk("@");
-    int peak = 0;
-    for (int i = 0; i < 2048; ++i) { // 8 MiB of a frame that never closes
-        f.win.ReceiveChunk(noise);
-        peak = qMax(peak, f.win.rxFrame.size());
-    }
-    QVERIFY2(peak <= 300 * 1024, qPrintable(QString::number(peak)));
-    QStringList got;
-    f.win.routeObserver = [&](const char*, const QString& r) { got << r; };
-    f.win.ReceiveChunk("@pwrsys\r\nA\r\n$$");
-    QCOMPARE(got.size(), 1);
-    QVERIFY(got.first().endsWith(QStringLiteral("@pwrsys\nA\n$$")));
-}
-
-// A stream row or a listing page that went quiet is not the head of the next reply.
-void TestChannel::quietOutputNotCarriedIntoFrame()
-{
-    WindowFixture f;
-    f.win.basicPolling = false;
-    QStringList got;
-    f.win.routeObserver = [&](const char*, const QString& r) { got << r; };
-    f.win.CurrentCommand = QStringLiteral("disp pwrs 1\n");
-    f.win.ReceiveChunk("1  24-06-01 08:00:01  87  52480\r\r\n");
+    const QtMessageHandler before =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& msg) { logged << msg; });
+    f.win.ReceiveChunk("@pwrsys\r\nNOISE-1\r\n$$");
+    f.win.ReceiveChunk("NOISE-2$$ ");
     QTRY_VERIFY(!f.win.parseTimer->isActive());
-    QVERIFY(f.win.rxFrame.isEmpty());
-    f.win.CurrentCommand = QStringLiteral("data event 3\n");
-    f.win.ReceiveChunk("@data event 3\r\r\nItem : 3\r\r\n$$");
-    QCOMPARE(got.last(), QStringLiteral("@data event 3\nItem : 3\n$$"));
-}
-
-void TestChannel::xmodemHandOffOnlyAtHead()
-{
-    WindowFixture f;
-    f.win.ReceiveChunk(QByteArray("\x15", 1)); // NAK first: handed to the transfer
-    QVERIFY(f.win.rxRaw.isEmpty());
-    f.win.ReceiveChunk("C");
-    f.win.ReceiveChunk(QByteArray("\x06", 1)); // after text: just text
-    QCOMPARE(f.win.rxRaw, QByteArray("C\x06"));
+    qInstallMessageHandler(before);
+    QCOMPARE(logged.filter(QStringLiteral("NOISE-")).size(), 1); // both in one "ReceData:"
 }
 
 void TestChannel::consoleView_data()
@@ -360,7 +372,7 @@ void TestChannel::consoleView()
     auto* view = f.w<QTextBrowser>("ReceTextBro");
     view->setPlainText(before);
     f.win.ReceiveChunk(text);
-    QTRY_VERIFY(f.win.rxRaw.isEmpty());
+    QTRY_VERIFY(f.win.framer.rxRaw().isEmpty());
     QCOMPARE(view->toPlainText(), after);
 }
 

@@ -3,6 +3,8 @@
 #include "bmssimulator.h"
 #include "boxrecorder.h"
 #include "bmsmainwin.h"
+#include "battery.h"
+#include "simconsole.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -16,6 +18,8 @@ class TestE2eChannel : public QObject
 private slots:
     void pollingChainOnTheWire();
     void simulatorFromToolsMenu();
+    void sessionEndResetsViews_data();
+    void sessionEndResetsViews();
 };
 
 void TestE2eChannel::pollingChainOnTheWire()
@@ -101,8 +105,76 @@ void TestE2eChannel::simulatorFromToolsMenu()
     QVERIFY(!win.simulatorDevice());
     QVERIFY(!action->isChecked());
     QTRY_VERIFY_WITH_TIMEOUT(!win.portOpen, 3000);
-    QCOMPARE(boxes.seen(), QStringList{QStringLiteral("Error|The serial port diconnect! Please check!")});
     QVERIFY(!win.getSerialNameList().contains(port));
+}
+
+namespace {
+// What the operator reads on the overview page, the first gauge included.
+QStringList overview(BMSMainWin& win)
+{
+    QStringList shown;
+    for (const char* name : {"StateLab", "PreNumLab", "TotalVolLab", "AddLab", "BarcodeLab", "CellNumLab",
+                             "CurrBatNumLab"})
+        shown << win.findChild<QLabel*>(QLatin1String(name))->text();
+    return shown << QString::number(win.gauges().first()->getValue());
+}
+
+QString barcodeOf(BmsSimulator& sim, int pack)
+{
+    QString barcode;
+    sim.access([&](SimConsole& c) { barcode = c.device().pack(pack).barcode; });
+    return QStringLiteral("Barcode: ") + barcode;
+}
+} // namespace
+
+// Logout and a pulled adapter leave the page alike, and the next BMS logged in to is
+// read under its own identity, not the previous one's.
+void TestE2eChannel::sessionEndResetsViews_data()
+{
+    QTest::addColumn<bool>("unplug");
+    QTest::newRow("Logout") << false;
+    QTest::newRow("adapter pulled") << true;
+}
+
+void TestE2eChannel::sessionEndResetsViews()
+{
+    QFETCH(bool, unplug);
+    SimOptions first;
+    first.seed = 11;
+    SimOptions second;
+    second.seed = 12; // other barcodes
+    BmsSimulator simA(first);
+    BmsSimulator simB(second);
+    QVERIFY(simA.start() && simB.start());
+    BoxRecorder boxes;
+    BMSMainWin win;
+    auto* barcodeLab = win.findChild<QLabel*>(QStringLiteral("BarcodeLab"));
+    const auto login = [&win](BmsSimulator& sim) { // and let the opening chain finish
+        win.findChild<QComboBox*>(QStringLiteral("PortComBox"))->setCurrentText(sim.portPath());
+        win.OpenBtn_clicked();
+        return QTest::qWaitFor([&win] { return win.CurrentCommand == QLatin1String("ctrl\n"); }, 5000);
+    };
+    QVERIFY(login(simA));
+    win.GroupBatClicked(false, 1);
+    QTRY_COMPARE_WITH_TIMEOUT(barcodeLab->text(), barcodeOf(simA, 1), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(win.gauges().first()->getValue() > 0, 5000);
+
+    if (unplug)
+        simA.stop();
+    else
+        win.CloseBtn_clicked();
+    QTRY_VERIFY_WITH_TIMEOUT(!win.portOpen, 3000);
+    QTest::qWait(300); // a chain step that was pausing has come and gone
+    QCOMPARE(overview(win), (QStringList{"State: ", "Present Num: ", "Total Voltage: ", "Device Address: ",
+                                         "Barcode: ", "Cell Number: ", " ", "0"}));
+    QCOMPARE(boxes.count(), unplug ? 1 : 0);
+
+    QVERIFY(login(simB));
+    win.pollTimer->stop();
+    win.pollTick = 9;
+    win.RealTimerTimeOut(); // the tenth tick reads the pack's identity anew
+    QTRY_COMPARE_WITH_TIMEOUT(barcodeLab->text(), barcodeOf(simB, 1), 5000);
+    win.CloseBtn_clicked();
 }
 
 QTEST_MAIN(TestE2eChannel)

@@ -75,6 +75,7 @@ private slots:
     void startWithEarlierLog();
     void sizeRotationsInOneSecondKeepBoth();
     void pruning();
+    void folderBound();
     void threadsWriteWholeLines();
     void installTwiceRemoveOnceAndCheck();
 
@@ -96,6 +97,7 @@ void TestLogHandler::cleanup()
 {
     LogHandler::Get().uninstallMessageHandler();
     LogHandler::setClock({});
+    LogHandler::setFolderLimit(0);
     QDir::setCurrent(previousDir);
     workDir.reset();
 }
@@ -235,6 +237,32 @@ void TestLogHandler::pruning()
     left.sort();
     kept.sort();
     QCOMPARE(left, kept);
+}
+
+// The folder stays under its bound: the oldest size backups go first, and a flood
+// between two ticks is bounded while it is written.
+void TestLogHandler::folderBound()
+{
+    const qint64 limit = 64 * 1024;
+    const QDateTime day = at("2030-01-10 08:00:00.000");
+    const auto backup = [&](int i) { return day.addSecs(i).toString("'log/'yyyy-MM-dd hh:mm:ss'.log'"); };
+    for (int i = 0; i < 40; ++i)
+        writeLog(backup(i).mid(4), QByteArray(4096, 'b'), day.addSecs(i));
+    writeLog(QStringLiteral("2030-01-09.log"), QByteArray(4096, 'd'), day.addDays(-1));
+    writeLog(QStringLiteral("notes.log"), QByteArray(limit, 'n'), day); // not ours: kept, not counted
+    LogHandler::setFolderLimit(limit);
+    LogHandler::Get().installMessageHandler();
+    QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(backup(0)), 3000);
+    QVERIFY(QFile::exists(backup(30)) && QFile::exists(backup(39)));
+    for (int i = 0; i < 16 * 1024; ++i) // 1 MiB
+        QMessageLogger("flood.cpp", 1, "flood").debug("%s", QByteArray(60, 'f').constData());
+    LogHandler::Get().uninstallMessageHandler();
+
+    qint64 ours = -limit;
+    for (const QFileInfo& fi : QDir(QStringLiteral("log")).entryInfoList(QDir::Files))
+        ours += fi.size();
+    QVERIFY2(ours <= limit, qPrintable(QString::number(ours)));
+    QVERIFY(QFile::exists(QStringLiteral("log/notes.log")) && QFile::exists(QStringLiteral("log/2030-01-09.log")));
 }
 
 void TestLogHandler::threadsWriteWholeLines()

@@ -14,7 +14,8 @@ private slots:
     void openFailureWarns_data();
     void openFailureWarns();
     void loginAndLogoutOnTheWire();
-    void vanishedPortClosesLinkOnce();
+    void portLossShowsOneBox_data();
+    void portLossShowsOneBox();
     void secondAdapterKeepsOpenPortSelected();
     void typedPortPresentWhileNodeExists();
 };
@@ -117,28 +118,45 @@ void TestSerialPort::loginAndLogoutOnTheWire()
     QCOMPARE(f.boxes.count(), 0);
 }
 
-void TestSerialPort::vanishedPortClosesLinkOnce()
+void TestSerialPort::portLossShowsOneBox_data()
 {
+    QTest::addColumn<bool>("inPause"); // the port goes while a chain step pauses
+    QTest::addColumn<bool>("scanSees"); // the port scan notices; else only the port's own error can
+    QTest::newRow("scan, idle") << false << true;
+    QTest::newRow("scan, inside a chain pause") << true << true;
+    QTest::newRow("port error, inside a chain pause") << true << false;
+}
+
+void TestSerialPort::portLossShowsOneBox()
+{
+    QFETCH(bool, inPause);
+    QFETCH(bool, scanSees);
     WindowFixture f;
     QStringList ports{QStringLiteral("/dev/ttyUSB0"), f.pty.slavePath()};
     f.win.portListProvider = [&ports] { return ports; };
     f.win.ReflashSerialComx();
     QVERIFY(f.login());
-
-    // unchanged count: nothing noticed
-    f.win.ReflashSerialComx();
-    QVERIFY(f.win.portOpen);
-
-    ports.removeAll(f.pty.slavePath());
-    QTRY_VERIFY_WITH_TIMEOUT(!f.win.portOpen, 2500); // by the one-second scan
+    f.win.portScanTimer->stop(); // the test says when the scan looks
+    f.win.pollTimer->stop();
+    const auto unplug = [&] {
+        f.pty.closeMaster();
+        if (scanSees) {
+            ports.removeAll(f.pty.slavePath());
+            f.win.ReflashSerialComx();
+        }
+    };
+    if (inPause) {
+        f.win.routeObserver = [&](const char*, const QString&) { QTimer::singleShot(50, unplug); };
+        f.pty.write("@pwrsys\r\r\nCommand completed successfully\r\r\n$$");
+    } else {
+        unplug();
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!f.win.portOpen, 1000);
+    QTest::qWait(400); // the pause is over: its chain step has come and gone
     QCOMPARE(f.boxes.seen(), QStringList{QStringLiteral("Error|The serial port diconnect! Please check!")});
     QCOMPARE(f.boxes.requests.first().icon, QMessageBox::Critical);
     QCOMPARE(int(f.boxes.requests.first().buttons), int(QMessageBox::Ok));
-    QVERIFY(!f.win.pollTimer->isActive());
-    QVERIFY(f.button("OpenBtn")->isEnabled());
-    QVERIFY(!f.button("CloseBtn")->isEnabled());
-    QTest::qWait(1200);
-    QCOMPARE(f.boxes.count(), 1); // shown once
+    QVERIFY(!f.win.pollTimer->isActive() && f.button("OpenBtn")->isEnabled());
 }
 
 void TestSerialPort::secondAdapterKeepsOpenPortSelected()

@@ -244,6 +244,7 @@ void BMSMainWin::ConnectInit()
     connect(ui->ReceTextBro, &QTextBrowser::textChanged, this, &BMSMainWin::RecTextChag);
     connect(ui->RTDataTextBrow, &QTextBrowser::textChanged, this, &BMSMainWin::RTRecTextChag);
     connect(serial, &MySerial::readyRead, this, &BMSMainWin::SerialDataRead);
+    connect(serial, &MySerial::portLost, this, [this] { EndPortSession(true); });
     connect(parseTimer, &QTimer::timeout, this, &BMSMainWin::SerialDataParse);
     connect(this, &BMSMainWin::CommandInfoStr, this, &BMSMainWin::CommandInfoStrParse, Qt::DirectConnection);
     connect(pollTimer, &QTimer::timeout, this, &BMSMainWin::RealTimerTimeOut);

@@ -11,6 +11,7 @@
 
 #include <functional>
 
+#include "replyframer.h"
 #include "serialsettings.h"
 
 class QCloseEvent;
@@ -56,6 +57,9 @@ public:
     // ---- serial port (serial/) ----
     void SetSerialUi();
     QStringList getSerialNameList();
+    // Ends the session with the device, by Logout or because the port went away (lost):
+    // polling and every subsystem's work stop, every view is reset, one box at most.
+    void EndPortSession(bool lost);
 
     // ---- command channel (serial/) ----
     void SendCommand(const QString& cmd);
@@ -179,8 +183,9 @@ public:
     MySerial* serial = nullptr;
     bool portOpen = false;
     QTimer* parseTimer = nullptr;
-    QByteArray rxRaw;
-    QByteArray rxFrame;
+    // rxRaw and rxFrame: the received bytes on their way to the console view and
+    // the parsers.
+    ReplyFramer framer;
     QStringList portNames;
     QTimer* portScanTimer = nullptr;
     QProgressBar* transBar = nullptr;

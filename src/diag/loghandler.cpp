@@ -54,3 +54,8 @@ void LogHandler::setClock(std::function<QDateTime()> clock)
 {
     LogHandlerPrivate::setClock(std::move(clock));
 }
+
+void LogHandler::setFolderLimit(qint64 bytes)
+{
+    LogHandlerPrivate::setFolderLimit(bytes);
+}

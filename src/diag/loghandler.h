@@ -31,6 +31,9 @@ public:
     // can cross midnight or age files by a month without waiting. An empty function
     // restores the real clock.
     static void setClock(std::function<QDateTime()> clock);
+    // Replaces the bound on the whole log folder (200 MB), so that tests can reach it
+    // with a few files; 0 restores it.
+    static void setFolderLimit(qint64 bytes);
 
     LogHandler(const LogHandler&) = delete;
     LogHandler& operator=(const LogHandler&) = delete;

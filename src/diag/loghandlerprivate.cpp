@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QTextStream>
 #include <QThread>
 #include <QTimer>
@@ -14,6 +13,8 @@ QTextStream* LogHandlerPrivate::logOut = nullptr;
 QMutex LogHandlerPrivate::logMutex;
 LogHandlerPrivate* LogHandlerPrivate::current = nullptr;
 std::function<QDateTime()> LogHandlerPrivate::clock;
+qint64 LogHandlerPrivate::folderLimitOverride = 0;
+qint64 LogHandlerPrivate::unchecked = 0;
 
 namespace {
 thread_local bool lockHeldHere = false;
@@ -67,6 +68,7 @@ LogHandlerPrivate::LogHandlerPrivate()
     if (existing.exists())
         logFileCreatedDate = existing.lastModified().date();
 
+    folder.scan(logDir);
     openAndBackupLogFile();
     current = this;
 
@@ -124,15 +126,23 @@ bool LogHandlerPrivate::moveAside(const QString& stem)
     if (!QFile::exists(source))
         return true;
 
-    QString target = logDir.filePath(stem + QStringLiteral(".log"));
-    for (int n = 2; QFile::exists(target); ++n)
-        target = logDir.filePath(QStringLiteral("%1 (%2).log").arg(stem).arg(n));
+    int n = stem == lastStem ? lastStemNumber + 1 : 1;
+    const auto nameFor = [&] {
+        return logDir.filePath(n == 1 ? stem + QStringLiteral(".log") : QStringLiteral("%1 (%2).log").arg(stem).arg(n));
+    };
+    QString target = nameFor();
+    for (; QFile::exists(target); target = nameFor())
+        ++n;
 
     // QFile::copy writes to a temporary file and renames it into place, so a failed
     // copy leaves no half-written backup behind.
     if (!QFile::copy(source, target))
         return false;
     QFile::remove(source);
+    lastStem = stem;
+    lastStemNumber = n;
+    const QFileInfo made(target);
+    folder.add(made.fileName(), made.size());
     return true;
 }
 
@@ -156,13 +166,16 @@ void LogHandlerPrivate::openAndBackupLogFile()
         const bool moved = moveAside(logFileCreatedDate.toString(QStringLiteral("yyyy-MM-dd")));
         // A failed copy keeps the old day's lines where they are; the next tick retries.
         reopenLogFile(moved);
-        if (moved)
+        if (moved) {
             logFileCreatedDate = today;
+            folder.scan(logDir); // once a day, anything changed by hand is seen again
+        }
     }
 }
 
 void LogHandlerPrivate::checkLogFiles()
 {
+    unchecked = 0;
     if (!logFile || !logFile->isOpen())
         return;
     if (logOut)
@@ -177,25 +190,21 @@ void LogHandlerPrivate::checkLogFiles()
         logFileCreatedDate = now().date();
 }
 
-QDate LogHandlerPrivate::dateOfLogFileName(const QString& fileName)
-{
-    static const QRegularExpression pattern(
-        QStringLiteral("^(\\d{4}-\\d{2}-\\d{2})(?: \\d{2}:\\d{2}:\\d{2})?(?: \\(\\d+\\))?\\.log$"));
-    const QRegularExpressionMatch m = pattern.match(fileName);
-    if (!m.hasMatch())
-        return QDate();
-    return QDate::fromString(m.captured(1), QStringLiteral("yyyy-MM-dd"));
-}
-
 void LogHandlerPrivate::autoDeleteLog()
 {
-    const QDateTime limit = now().addDays(-keepDays);
-    const QFileInfoList entries = logDir.entryInfoList(QDir::Files | QDir::NoDotAndDotDot);
-    for (const QFileInfo& entry : entries) {
-        const QDate day = dateOfLogFileName(entry.fileName());
-        if (day.isValid() && QDateTime(day, QTime(0, 0)) < limit)
-            QFile::remove(entry.absoluteFilePath());
-    }
+    folder.removeOlderThan(now().addDays(-keepDays));
+    folder.bound(folderLimit(), logFile ? logFile->size() : 0);
+}
+
+qint64 LogHandlerPrivate::folderLimit()
+{
+    return folderLimitOverride > 0 ? folderLimitOverride : maxLogFolderSize;
+}
+
+void LogHandlerPrivate::setFolderLimit(qint64 bytes)
+{
+    Lock lock;
+    folderLimitOverride = bytes;
 }
 
 QString LogHandlerPrivate::levelWord(QtMsgType type)
@@ -241,9 +250,16 @@ void LogHandlerPrivate::messageHandler(QtMsgType type, const QMessageLogContext&
     echo(msg);
     if (!logOut)
         return;
-    *logOut << formatLine(now(), type, context, msg);
+    const QString line = formatLine(now(), type, context, msg);
+    *logOut << line;
+    // A flood fills the file far faster than the tick looks at it.
+    unchecked += line.size();
+    if (current && unchecked > qMin<qint64>(1024 * 1024, folderLimit() / 16)) {
+        current->checkLogFiles();
+        current->autoDeleteLog();
+    }
     // Qt aborts right after a fatal message; what is still buffered would be lost.
-    if (type == QtFatalMsg) {
+    if (type == QtFatalMsg && logOut) {
         logOut->flush();
         std::fflush(stdout);
     }

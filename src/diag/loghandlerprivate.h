@@ -9,6 +9,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include "logfolder.h"
+
 #include <functional>
 
 class QFile;
@@ -24,6 +26,10 @@ public:
     static constexpr qint64 maxLogFileSize = 5120;
     // Dated logs and size backups older than this many days are deleted.
     static constexpr int keepDays = 30;
+    // The log folder as a whole (today.log, dated logs, size backups) is kept under
+    // this; the oldest size backups go first. At 5 KB a backup, normal polling makes
+    // some 900 an hour, and a noisy line far more.
+    static constexpr qint64 maxLogFolderSize = 200LL * 1024 * 1024;
 
     LogHandlerPrivate();
     ~LogHandlerPrivate();
@@ -40,10 +46,6 @@ public:
     // One line of the log file, "\n" included.
     static QString formatLine(const QDateTime& when, QtMsgType type, const QMessageLogContext& context,
                               const QString& msg);
-    // The day a rotated log file belongs to, read from its name ("yyyy-MM-dd.log" and
-    // "yyyy-MM-dd hh:mm:ss.log", with or without a " (n)" added against collisions);
-    // a null date for any other name, "today.log" included.
-    static QDate dateOfLogFileName(const QString& fileName);
 
     // Writes what the stream holds to disk now, if the lock can be had without waiting
     // long. Meant for the crash path, where the process is about to die.
@@ -51,6 +53,8 @@ public:
 
     static QDateTime now();
     static void setClock(std::function<QDateTime()> clock);
+    // Replaces maxLogFolderSize (tests); 0 restores it.
+    static void setFolderLimit(qint64 bytes);
 
     // RAII owner of logMutex that also marks the thread, so that a message raised while
     // the lock is held (by Qt itself, say) is echoed instead of dead-locking.
@@ -68,6 +72,7 @@ public:
     QTimer* renameLogFileTimer = nullptr;
     QTimer* flushLogFileTimer = nullptr;
     QDate logFileCreatedDate;
+    LogFolder folder;
 
     static QFile* logFile;
     static QTextStream* logOut;
@@ -87,9 +92,19 @@ private:
     static void onRenameTimer();
     static void onFlushTimer();
 
+    static qint64 folderLimit();
+
     // The installed instance, for the timer slots (null once removed).
     static LogHandlerPrivate* current;
     static std::function<QDateTime()> clock;
+    static qint64 folderLimitOverride;
+    // Bytes written since the file was last looked at; a flood has the handler look
+    // before the tick does.
+    static qint64 unchecked;
+    // The last size backup's name, so that several in one second are numbered on
+    // upwards even after older ones were deleted.
+    QString lastStem;
+    int lastStemNumber = 0;
 };
 
 #endif // LOGHANDLERPRIVATE_H

@@ -1,5 +1,5 @@
-// The command channel: writing commands, cutting replies out of the byte stream and
-// handing each to the parser of the command that produced it, plus the ten-second
+// The command channel: writing commands, feeding the received bytes to the framer and
+// handing each reply to the parser of the command that produced it, plus the ten-second
 // status polling cycle. Everything here runs on the GUI thread; the only waits are
 // GuiThreadSleep's local event loops, so replies may be dispatched inside the wait
 // of an earlier reply's parser.
@@ -8,6 +8,7 @@
 
 #include "batterygroup.h"
 #include "batteryinfo.h"
+#include "consoleview.h"
 #include "msgbox.h"
 #include "myserial.h"
 #include "novalue.h"
@@ -17,11 +18,10 @@
 #include <QDebug>
 #include <QEventLoop>
 #include <QMutexLocker>
-#include <QRegularExpression>
-#include <QScrollBar>
 #include <QTextCursor>
-#include <QTextDocument>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -29,31 +29,8 @@ const QString kFailNotPresent = QStringLiteral("Target device is not present");
 const QString kFailUnknown = QStringLiteral("Unknown command");
 const QString kFailExecute = QStringLiteral("Invalid command or fail to excute.");
 
-// A frame larger than this is not a reply the device sends; it is a stream or a
-// noisy line that opened with "@" and never closed. Bounding it keeps a session of
-// many hours at a flat memory profile.
-constexpr int kFrameCap = 256 * 1024;
-// Unframed output is taken at each quiet period; a device that never pauses is cut
-// into pieces of this size instead of filling memory.
-constexpr int kRawCap = 1024 * 1024;
-// Characters the console view keeps at most.
-constexpr int kConsoleChars = 1000000;
 // "login debug" answered by "Unknown command" is sent again, but not faster than this.
 constexpr qint64 kLoginRetrySpacingMs = 1000;
-
-bool isXmodemControl(char c)
-{
-    switch (static_cast<unsigned char>(c)) {
-    case 0x01: // SOH
-    case 0x04: // EOT
-    case 0x06: // ACK
-    case 0x15: // NAK
-    case 0x18: // CAN
-        return true;
-    default:
-        return false;
-    }
-}
 
 // Tells the route observer which parser is about to receive the reply.
 void reach(BMSMainWin& w, const char* parser, const QString& reply)
@@ -62,12 +39,32 @@ void reach(BMSMainWin& w, const char* parser, const QString& reply)
         w.routeObserver(parser, reply);
 }
 
-// A parser's follow-up: after a pause, the next command of the polling chain.
-void chain(BMSMainWin& w, int waitMs, const QString& next, bool when)
+// The routes running right now, innermost last. A parser's pause runs the event loop,
+// so further replies are dispatched inside it.
+struct RouteRun {
+    const BMSMainWin* window;
+    const ReplyRoute* row;
+    bool again; // the same route is pausing further out already
+};
+QVector<RouteRun> running;
+
+// Whether the route now running is one that is pausing further out already. That one
+// sends the follow-up once its pause is over; a second pause stacked on it would unwind
+// into a second follow-up, and a line the device repeats into a burst of commands.
+bool stacked()
 {
-    w.GuiThreadSleep(waitMs);
-    if (when)
-        w.SendCommand(next);
+    return !running.isEmpty() && running.last().again;
+}
+
+// A parser's pause before the next step of its chain; false when the chain must end
+// here, quietly (a session that ended meanwhile has told its loss already).
+bool pause(BMSMainWin& w, int ms)
+{
+    if (stacked())
+        return false;
+    const quint64 session = w.serial->session();
+    w.GuiThreadSleep(ms);
+    return w.portOpen && w.serial->session() == session;
 }
 
 bool overviewChainOn(const BMSMainWin& w)
@@ -92,8 +89,8 @@ const QVector<ReplyRoute>& framedRoutes()
          [](BMSMainWin& w, const QString& r) {
              reach(w, "InfoProcess", r);
              w.InfoProcess(r);
-             if (w.basicPolling)
-                 chain(w, 200, pack(w, "bat "), true);
+             if (w.basicPolling && pause(w, 200))
+                 w.SendCommand(pack(w, "bat "));
              return true;
          }},
         {{"bat "},                              {"bat "},                                "BatProcess",
@@ -103,7 +100,8 @@ const QVector<ReplyRoute>& framedRoutes()
              if (cells != NoValue::Int && cells != 0) {
                  reach(w, "BatProcess", r);
                  w.BatProcess(r, cells);
-                 chain(w, 200, pack(w, "pwr "), w.basicPolling);
+                 if (pause(w, 200) && w.basicPolling)
+                     w.SendCommand(pack(w, "pwr "));
                  return true;
              }
              // The pack's cell count is unknown, so its cells cannot be read.
@@ -114,7 +112,7 @@ const QVector<ReplyRoute>& framedRoutes()
              detail->SetMaxVolid(NoValue::Int);
              detail->SetMinVolid(NoValue::Int);
              detail->SetCellInit();
-             if (w.basicPolling)
+             if (w.basicPolling && w.portOpen && !stacked())
                  w.SendCommand(pack(w, "pwr "));
              return false;
          }},
@@ -122,9 +120,9 @@ const QVector<ReplyRoute>& framedRoutes()
          [](BMSMainWin& w, const QString& r) {
              reach(w, "PwrsysProcess", r);
              w.PwrsysProcess(r);
-             w.GuiThreadSleep(200);
+             const bool goOn = pause(w, 200);
              qDebug() << "GroupBtnFlag:" << w.GroupBtnFlag;
-             if (overviewChainOn(w))
+             if (goOn && overviewChainOn(w))
                  w.SendCommand(QStringLiteral("pwr"));
              return true;
          }},
@@ -133,14 +131,14 @@ const QVector<ReplyRoute>& framedRoutes()
              reach(w, "PwrSigleProcess", r);
              w.PwrSigleProcess(r);
              w.PollCycleCompleted();
-             w.GuiThreadSleep(200);
+             pause(w, 200);
              return true;
          }},
         {{"ctrl"},                              {"ctrl\n"},                              "CtrlProcess",
          [](BMSMainWin& w, const QString& r) {
              reach(w, "CtrlProcess", r);
              w.CtrlProcess(r);
-             w.GuiThreadSleep(20);
+             pause(w, 20);
              return true;
          }},
         {{"ctrl cfet on", "ctrl dfet on"},      {},                                      "OpenMosProcess",
@@ -154,9 +152,9 @@ const QVector<ReplyRoute>& framedRoutes()
                  return false;
              reach(w, "PwrAlarmProcess", r);
              w.PwrAlarmProcess(r, present);
-             w.GuiThreadSleep(200);
+             const bool goOn = pause(w, 200);
              qDebug() << "GroupBtnFlag:" << w.GroupBtnFlag;
-             if (overviewChainOn(w))
+             if (goOn && overviewChainOn(w))
                  w.SendCommand(QStringLiteral("balance"));
              return true;
          }},
@@ -167,9 +165,9 @@ const QVector<ReplyRoute>& framedRoutes()
                  return false;
              reach(w, "BalanceProcess", r);
              w.BalanceProcess(r, present);
-             w.GuiThreadSleep(200);
+             const bool goOn = pause(w, 200);
              qDebug() << "GroupBtnFlag:" << w.GroupBtnFlag;
-             if (overviewChainOn(w))
+             if (goOn && overviewChainOn(w))
                  w.SendCommand(QStringLiteral("ctrl"));
              return true;
          }},
@@ -235,9 +233,30 @@ bool dispatch(BMSMainWin& w, const QVector<ReplyRoute>& rows, const QString& com
         if (!row.matches(command, text, w.currBatNum))
             continue;
         qDebug() << "reply route:" << row.parser;
-        return row.run(w, text);
+        const bool again = std::any_of(running.cbegin(), running.cend(), [&](const RouteRun& r) {
+            return r.window == &w && r.row == &row;
+        });
+        running.append({&w, &row, again});
+        const bool done = row.run(w, text);
+        running.removeLast();
+        return done;
     }
     return true;
+}
+
+// Hands the oldest complete frame to the dispatch. When one read held several, the
+// next waits for the event loop: a parser pausing on the first one then sees it
+// arrive just as it would have from a later read, against the same command.
+void dispatchFrame(BMSMainWin& w)
+{
+    if (!w.framer.hasFrame())
+        return;
+    const QString text = w.framer.takeFrame();
+    if (w.framer.hasFrame())
+        QMetaObject::invokeMethod(&w, [&w] { dispatchFrame(w); }, Qt::QueuedConnection);
+    // The bytes themselves are logged once, by the quiet-time processing.
+    qDebug() << "test buff$$ clear0:" << text.size() << "characters";
+    emit w.CommandInfoStr(text);
 }
 
 } // namespace
@@ -275,110 +294,45 @@ void BMSMainWin::SerialDataRead()
     const QByteArray chunk = serial->readAll();
     if (chunk.isEmpty())
         return;
-    QMetaObject::invokeMethod(this, [this, chunk] { ReceiveChunk(chunk); }, Qt::QueuedConnection);
+    // Bytes of a session that has ended meanwhile are not parsed into the reset views.
+    QMetaObject::invokeMethod(this, [this, chunk, session = serial->session()] {
+        if (serial->isOpen() && serial->session() == session)
+            ReceiveChunk(chunk);
+    }, Qt::QueuedConnection);
 }
 
 void BMSMainWin::ReceiveChunk(const QByteArray& chunk)
 {
     parseTimer->start(fastParse ? 12 : 300);
-    rxRaw.append(chunk);
-
-    if (!rxRaw.isEmpty() && isXmodemControl(rxRaw.at(0))) {
+    framer.feed(chunk);
+    const QByteArray xmodem = framer.takeXmodem();
+    if (!xmodem.isEmpty()) {
         QTimer::singleShot(0, transTimer, [this] { transTimer->stop(); });
-        XmodemHandOff(rxRaw);
-        qDebug() << "Xmodem bytes" << rxRaw.toHex(' ');
-        rxRaw.clear();
-    } else if (rxRaw.size() > kRawCap) {
+        XmodemHandOff(xmodem);
+        qDebug() << "Xmodem bytes" << xmodem.toHex(' ');
+    } else if (framer.rawFull()) {
         SerialDataParse();
     }
-
-    // Only the part up to the first "$$" belongs to this frame. It is kept as it
-    // came: a chunk may begin with the line end of the previous line, and trimming
-    // it would glue two lines of the reply together.
-    const int before = rxFrame.size();
-    const int end = chunk.indexOf("$$");
-    if (end >= 0)
-        rxFrame.append(chunk.left(end + 2));
-    else
-        rxFrame.append(chunk);
-
-    // rxFrame never keeps a "$$" between chunks, so only the new bytes (and the one
-    // before them, for a "$$" split across chunks) need a look.
-    int close = rxFrame.indexOf("$$", qMax(0, before - 1));
-    while (close >= 0) {
-        const int at = rxFrame.indexOf('@');
-        if (at >= 0 && at < close) {
-            // Built from the whole buffer: a NUL inside a reply must not cut it short.
-            QString text = QString::fromUtf8(rxFrame.constData(), rxFrame.size());
-            text.remove(QChar(0));
-            text.remove(QLatin1Char('\r'));
-            qDebug() << "test buff$$ clear0:" << text;
-            emit CommandInfoStr(text);
-            return;
-        }
-        // A "$$" without its "@" before it: drop it, and look again, since a complete
-        // frame may already follow it.
-        qDebug() << "test buff error:" << rxFrame;
-        rxFrame.remove(0, close + 2);
-        close = rxFrame.indexOf("$$");
-    }
-    if (rxFrame.size() > kFrameCap) {
-        // Keep only a frame that may still be completed: the last "@" onwards.
-        const int lastAt = rxFrame.lastIndexOf('@');
-        if (lastAt > 0 && rxFrame.size() - lastAt <= kFrameCap)
-            rxFrame.remove(0, lastAt);
-        else
-            rxFrame.clear();
-    }
+    dispatchFrame(*this);
 }
 
 void BMSMainWin::SerialDataParse()
 {
     parseTimer->stop();
-    QString text;
-    if (!rxRaw.isEmpty()) {
-        text = QString::fromUtf8(rxRaw.constData(), rxRaw.size());
-        qDebug() << "ReceData:" << text;
-        QString shown = text;
-        const bool hasCr = shown.contains(QLatin1Char('\r'));
-        const bool hasLf = shown.contains(QLatin1Char('\n'));
-        QTextCursor cursor(ui->ReceTextBro->document());
-        cursor.movePosition(QTextCursor::End);
-        if (hasCr && !hasLf) {
-            // A line that redraws itself replaces the last line instead of piling up.
-            cursor.movePosition(QTextCursor::StartOfBlock, QTextCursor::KeepAnchor);
-            cursor.removeSelectedText();
-            shown = shown.mid(shown.lastIndexOf(QLatin1Char('\r')) + 1);
-        } else if (hasCr && hasLf) {
-            static const QRegularExpression crRun(QStringLiteral("\r{2,}"));
-            shown.replace(crRun, QStringLiteral("\r"));
-            shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-            shown.replace(QLatin1String("\n\r"), QLatin1String("\n"));
-        }
-        cursor.insertText(shown);
-        // The view keeps 1000 lines; a line that never ends (a noisy cable) is capped
-        // by its characters instead, so the view cannot grow without bound.
-        QTextDocument* doc = ui->ReceTextBro->document();
-        if (doc->characterCount() > kConsoleChars) {
-            QTextCursor head(doc);
-            head.setPosition(doc->characterCount() - kConsoleChars, QTextCursor::KeepAnchor);
-            head.removeSelectedText();
-        }
-    }
-    rxRaw.clear();
-    // Output that went quiet without ever opening a frame (a stream, a paged list)
-    // is not the start of the next reply; left here it would be handed to that
-    // reply's parser and, over a long stream, pile up.
-    if (!rxFrame.contains('@'))
-        rxFrame.clear();
+    const QByteArray bytes = framer.takeQuiet();
+    const QString text = showReceived(ui->ReceTextBro, bytes);
     dispatch(*this, quietRoutes(), CurrentCommand, text);
 }
 
 void BMSMainWin::CommandInfoStrParse(const QString& reply)
 {
     qDebug() << "parse CurrentCommand:" << CurrentCommand;
-    qDebug() << "parse infoStrbytes:" << reply;
-    rxFrame.clear();
+    // The reply's bytes reach the log once, as "ReceData:"; the head of its first
+    // line is enough to tell which reply this was.
+    qDebug() << "parse infoStrbytes:" << reply.size() << "characters,"
+             << reply.left(reply.indexOf(QLatin1Char('\n'))).left(40);
+    // The framer has taken this frame out of rxFrame already; what rxFrame holds now
+    // is the start of the next reply, and must stay.
     // The command may change inside a parser's wait; the state label answers the
     // command this reply was dispatched for.
     const QString command = CurrentCommand;

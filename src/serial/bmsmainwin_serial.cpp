@@ -4,6 +4,7 @@
 #include "ui_bmsmainwin.h"
 
 #include "bmssimulator.h"
+#include "consoleview.h"
 #include "msgbox.h"
 #include "myserial.h"
 
@@ -112,19 +113,8 @@ void BMSMainWin::ReflashSerialComx()
     if (portOpen)
         ui->PortComBox->setCurrentText(current);
 
-    if (!portNames.contains(current) && portOpen) {
-        portOpen = false;
-        serial->close();
-        typedPort.clear();
-        pollTimer->stop();
-        ui->CloseBtn->setEnabled(false);
-        ui->OpenBtn->setEnabled(true);
-        QString lost = tr("The serial port diconnect! Please check!");
-        const QString control = ControlPortClosed();
-        if (!control.isEmpty())
-            lost += QStringLiteral("\n\n") + control;
-        MsgBox::show(this, QMessageBox::Critical, tr("Error"), lost, QMessageBox::Ok);
-    }
+    if (!portNames.contains(current) && portOpen)
+        EndPortSession(true);
 }
 
 void BMSMainWin::OpenBtn_clicked()
@@ -159,6 +149,8 @@ void BMSMainWin::OpenBtn_clicked()
     ui->CurrBatNumLab->setText(QString::number(currBatNum));
     SendCommand(QStringLiteral("login debug"));
     GuiThreadSleep(50);
+    if (!portOpen)
+        return; // gone within the pause; that loss has been told
     SendCommand(QStringLiteral("pwrsys"));
     if (portOpen && basicPolling)
         pollTimer->start(1000);
@@ -168,16 +160,41 @@ void BMSMainWin::CloseBtn_clicked()
 {
     if (selfTesting)
         return;
+    EndPortSession(false);
+}
+
+void BMSMainWin::EndPortSession(bool lost)
+{
+    // One session, one end: a loss told both by the port and by the scan, or one that
+    // comes while Logout is still closing, is the same event.
+    if (!portOpen)
+        return;
     portOpen = false;
     pollTimer->stop();
-    SendCommand(QStringLiteral("logout"));
+    if (!lost) {
+        SendCommand(QStringLiteral("logout"));
+        GuiThreadSleep(50); // lets "logout" leave before the port closes
+    }
+    serial->close();
+    typedPort.clear();
+    ui->CloseBtn->setEnabled(false);
+    ui->OpenBtn->setEnabled(true);
 
+    // What the closed session still sent is shown and logged, but never parsed: it
+    // would only fill the views again after they are reset below.
+    parseTimer->stop();
+    showReceived(ui->ReceTextBro, framer.takeQuiet());
+    framer.clear();
+
+    // A pack picked and a cycle half counted belong to the closed session; left set,
+    // they would hold back or crowd the next session's first polling chain.
+    GroupBtnFlag = false;
+    pollTick = 0;
     currBatNum = 0;
     presentNum = 0;
     oldPresentNum = 0;
     deviceModel.clear();
     ui->CurrBatNumLab->setText(QStringLiteral(" "));
-
     ui->RTDataTextBrow->clear();
     configModel->removeRows(0, configModel->rowCount());
     ui->ConfigTextBro->clear();
@@ -185,12 +202,24 @@ void BMSMainWin::CloseBtn_clicked()
     eventModel->removeRows(0, eventModel->rowCount());
     ResetDeviceViews();
 
-    GuiThreadSleep(50);
-    serial->close();
-    typedPort.clear();
-    ui->CloseBtn->setEnabled(false);
-    ui->OpenBtn->setEnabled(true);
-    const QString control = ControlPortClosed();
-    if (!control.isEmpty())
-        MsgBox::show(this, QMessageBox::Information, tr("Message"), control);
+    // Every subsystem with work of its own running ends it here, quietly, and says in
+    // one sentence what was cut short (or nothing); the sentences go into this
+    // event's one box.
+    const QStringList said = {
+        ControlPortClosed(),
+    };
+    QStringList interrupted;
+    for (const QString& sentence : said) {
+        if (!sentence.isEmpty())
+            interrupted << sentence;
+    }
+
+    if (lost) {
+        QString text = tr("The serial port diconnect! Please check!");
+        if (!interrupted.isEmpty())
+            text += QStringLiteral("\n\n") + interrupted.join(QLatin1Char('\n'));
+        MsgBox::show(this, QMessageBox::Critical, tr("Error"), text, QMessageBox::Ok);
+    } else if (!interrupted.isEmpty()) {
+        MsgBox::show(this, QMessageBox::Information, tr("Message"), interrupted.join(QLatin1Char('\n')));
+    }
 }

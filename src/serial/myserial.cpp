@@ -1,6 +1,7 @@
 #include "myserial.h"
 
 #include <QDebug>
+#include <QFileInfo>
 #include <QSerialPort>
 
 MySerial::MySerial(QObject* parent)
@@ -23,10 +24,43 @@ bool MySerial::open()
     port->setStopBits(static_cast<QSerialPort::StopBits>(settings.stopBits));
     port->setParity(static_cast<QSerialPort::Parity>(settings.parity));
     port->setFlowControl(static_cast<QSerialPort::FlowControl>(settings.flowControl));
+    const quint64 session = ++opens;
     if (!port->open(QIODevice::ReadWrite))
         return false;
     connect(port, &QSerialPort::readyRead, this, &MySerial::readyRead);
+    connect(port, &QSerialPort::errorOccurred, this,
+            [this, session, last = QSerialPort::NoError](QSerialPort::SerialPortError error) mutable {
+                if (error == QSerialPort::NoError)
+                    return;
+                if (error != last) // a gone device repeats its error until the port is closed
+                    qDebug() << "serial port error:" << error << port->errorString();
+                last = error;
+                if (!deviceGone(error))
+                    return;
+                // The port reports this from inside its own read or write, where it must
+                // not be closed yet.
+                QMetaObject::invokeMethod(this, [this, session] {
+                    if (session == opens && isOpen())
+                        emit portLost();
+                }, Qt::QueuedConnection);
+            });
     return true;
+}
+
+bool MySerial::deviceGone(int error) const
+{
+    if (error == QSerialPort::ResourceError)
+        return true;
+#ifdef Q_OS_UNIX
+    // A pseudo-terminal whose other end has closed reads as end of file, which the
+    // port reports as a plain read error; its vanished device node tells the two apart.
+    if (error == QSerialPort::ReadError) {
+        const QString node = settings.name.startsWith(QLatin1Char('/')) ? settings.name
+                                                                        : QStringLiteral("/dev/") + settings.name;
+        return !QFileInfo::exists(node);
+    }
+#endif
+    return false;
 }
 
 void MySerial::close()

@@ -34,17 +34,27 @@ public:
     void setSerialSettings(const SerialSettings& s);
     SerialSettings serialSettings() const { return settings; }
     QString NowPortName() const;
+    // Counts the opens, so that work begun on one open port can tell whether the port
+    // it started on is still the one open.
+    quint64 session() const { return opens; }
 
 signals:
     void readyRead();
     void ReadSerilaData(QByteArray data);
+    // The open port has gone (the adapter was pulled): told once, from the event loop,
+    // never from inside the port's own signal, so a receiver may close the port.
+    void portLost();
 
 public slots:
     void ReadData();
 
 private:
+    // Whether a port error means the device has gone, not just a failed transfer.
+    bool deviceGone(int error) const;
+
     SerialSettings settings;
     QSerialPort* port = nullptr;
+    quint64 opens = 0;
 };
 
 #endif // MYSERIAL_H
