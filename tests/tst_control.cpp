@@ -194,7 +194,7 @@ private slots:
         win.selfTestTimer->setInterval(800);
         QCOMPARE(press("SelfTestBtn"),
                  QStringLiteral("Message|The self-test gave no result within 0.8 seconds! Commands are sent again."));
-        QVERIFY(!win.selfTesting && win.rxFrame.isEmpty());
+        QVERIFY(!win.selfTesting && win.framer.rxFrame().isEmpty());
 
         win.selfTestTimer->setInterval(60000);
         win.SelfTestBtn_clicked();
@@ -202,7 +202,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!win.portOpen, 3000);
         QCOMPARE(boxes.seen().value(1), QStringLiteral("Error|The serial port diconnect! Please check!\n\n"
                                                        "The self-test was interrupted; its result is unknown."));
-        QVERIFY(!win.selfTesting && !win.selfTestTimer->isActive() && win.rxFrame.isEmpty());
+        QVERIFY(!win.selfTesting && !win.selfTestTimer->isActive() && win.framer.rxFrame().isEmpty());
         win.SelfTestBtn_clicked(); // without a port nothing is sent, so nothing may wait
         QVERIFY(!win.selfTesting && boxes.seen().value(2) == "Notice|The serial port not open, Please Login!");
     }

@@ -107,7 +107,7 @@ void BMSMainWin::SelfTestTimeOut()
     EndSelfTest();
     // The start of the report may have come; should the rest follow late, it must
     // not be read as the beginning of the next command's reply.
-    rxFrame.clear();
+    framer.dropPartialFrame();
     if (portOpen && basicPolling)
         pollTimer->start(1000);
     MsgBox::show(this, QMessageBox::Warning, tr("Message"),
@@ -133,6 +133,6 @@ QString BMSMainWin::ControlPortClosed()
     if (!selfTesting)
         return QString();
     EndSelfTest();
-    rxFrame.clear();
+    framer.dropPartialFrame();
     return tr("The self-test was interrupted; its result is unknown.");
 }

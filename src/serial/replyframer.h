@@ -42,6 +42,8 @@ public:
     // Bytes collected towards the next framed reply.
     const QByteArray& rxFrame() const { return frame; }
 
+    // Forgets a reply that has begun but not ended, e.g. one whose command was given up.
+    void dropPartialFrame() { frame.clear(); }
     void clear();
 
     static bool isXmodemControl(char c);
