@@ -1,6 +1,7 @@
 #include "msgbox.h"
 
 #include <QDialog>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
 
@@ -52,6 +53,13 @@ QString MsgBox::input(QWidget* parent, const QString& title, const QString& labe
         dialog.setStyleSheet(styleSheet);
     dialog.exec();
     return dialog.textValue();
+}
+
+QString MsgBox::saveFileName(QWidget* parent, const QString& title, const QString& dir, const QString& filter)
+{
+    if (currentHandler())
+        return currentHandler()(request(Kind::SaveFile, parent, title, dir)).text;
+    return QFileDialog::getSaveFileName(parent, title, dir, filter);
 }
 
 int MsgBox::exec(QDialog* dialog)

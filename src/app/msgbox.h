@@ -16,21 +16,21 @@ class QWidget;
 class MsgBox
 {
 public:
-    enum class Kind { Box, Input, Dialog };
+    enum class Kind { Box, Input, Dialog, SaveFile };
 
     struct Request {
         Kind kind = Kind::Box;
         QWidget* parent = nullptr;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         QString title;
-        QString text; // the box text, or the input label
+        QString text; // the box text, the input label, or the start directory of a file dialog
         QMessageBox::StandardButtons buttons = QMessageBox::NoButton;
         QDialog* dialog = nullptr; // Kind::Dialog only
     };
 
     struct Answer {
         QMessageBox::StandardButton button = QMessageBox::NoButton; // Kind::Box
-        QString text;                                               // Kind::Input
+        QString text;                                               // Kind::Input, Kind::SaveFile
         int result = 0;                                             // Kind::Dialog
     };
 
@@ -46,6 +46,11 @@ public:
     // (whether the dialog was accepted or cancelled).
     static QString input(QWidget* parent, const QString& title, const QString& label,
                          const QString& styleSheet = QString());
+
+    // A modal save-file dialog starting in dir; returns the file chosen, empty when
+    // cancelled.
+    static QString saveFileName(QWidget* parent, const QString& title, const QString& dir,
+                                const QString& filter);
 
     // Runs a dialog modally (QDialog::exec) and returns its result.
     static int exec(QDialog* dialog);

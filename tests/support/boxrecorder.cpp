@@ -8,7 +8,7 @@ BoxRecorder::BoxRecorder()
         a.button = (r.buttons & button) ? button
                    : (r.buttons & QMessageBox::Ok) ? QMessageBox::Ok
                                                    : QMessageBox::Yes;
-        if (r.kind == MsgBox::Kind::Input && !inputs.isEmpty())
+        if ((r.kind == MsgBox::Kind::Input || r.kind == MsgBox::Kind::SaveFile) && !inputs.isEmpty())
             a.text = inputs.takeFirst();
         a.result = dialogResult;
         return a;

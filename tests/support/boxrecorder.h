@@ -7,7 +7,8 @@
 #include <QStringList>
 
 // Records every operator box and dialog while it lives and answers them: boxes with
-// `button` (Yes, or OK for an OK-only box), prompts with the next of `inputs`.
+// `button` (Yes, or OK for an OK-only box), prompts and file dialogs with the next of
+// `inputs`.
 class BoxRecorder
 {
 public:
