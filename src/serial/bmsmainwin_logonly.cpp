@@ -1,6 +1,6 @@
-// Replies of pages that do not read them yet (real time, protection, history,
-// switching, self-test, firmware update). The dispatch tables already route them
-// here, so the console view and the log show the traffic; nothing else is done.
+// Replies of pages that do not read them yet (real time, switching, self-test,
+// firmware update). The dispatch tables already route them here, so the console view
+// and the log show the traffic; nothing else is done.
 #include "bmsmainwin.h"
 
 #include <QDebug>
@@ -15,11 +15,6 @@ void logCommand(const QString& command)
 void BMSMainWin::OpenMosProcess(const QString&) { logCommand(CurrentCommand); }
 void BMSMainWin::CloseMosProcess(const QString&) { logCommand(CurrentCommand); }
 void BMSMainWin::TallProcess(const QString&) { logCommand(CurrentCommand); }
-void BMSMainWin::ConfigProcess(const QString&) { logCommand(CurrentCommand); }
-void BMSMainWin::ConfigDefaProcess(const QString&) { logCommand(CurrentCommand); }
-void BMSMainWin::DataProcess(const QString&) { logCommand(CurrentCommand); }
-void BMSMainWin::DataEventProcess(const QString&) { logCommand(CurrentCommand); }
-void BMSMainWin::DataListEventProcess(const QString&) { logCommand(CurrentCommand); }
 void BMSMainWin::DISPPWRSProcess(const QString&) { logCommand(CurrentCommand); }
 void BMSMainWin::DispStopProcess(const QString&) { logCommand(CurrentCommand); }
 void BMSMainWin::UpdateProcess(const QString&) { logCommand(CurrentCommand); }

@@ -119,8 +119,12 @@ void BMSMainWin::ReflashSerialComx()
         pollTimer->stop();
         ui->CloseBtn->setEnabled(false);
         ui->OpenBtn->setEnabled(true);
-        MsgBox::show(this, QMessageBox::Critical, tr("Error"), tr("The serial port diconnect! Please check!"),
-                     QMessageBox::Ok);
+        QString text = tr("The serial port diconnect! Please check!");
+        for (const QString& interrupted : {ConfigPortClosed(), HistoryPortClosed()}) {
+            if (!interrupted.isEmpty())
+                text += QStringLiteral("\n\n") + interrupted;
+        }
+        MsgBox::show(this, QMessageBox::Critical, tr("Error"), text, QMessageBox::Ok);
     }
 }
 
@@ -176,10 +180,8 @@ void BMSMainWin::CloseBtn_clicked()
     ui->CurrBatNumLab->setText(QStringLiteral(" "));
 
     ui->RTDataTextBrow->clear();
-    configModel->removeRows(0, configModel->rowCount());
-    ui->ConfigTextBro->clear();
-    ui->EventNumLab->setText(tr("Event num:"));
-    eventModel->removeRows(0, eventModel->rowCount());
+    QStringList interrupted{ConfigPortClosed(), HistoryPortClosed()};
+    interrupted.removeAll(QString());
     ResetDeviceViews();
 
     GuiThreadSleep(50);
@@ -187,4 +189,6 @@ void BMSMainWin::CloseBtn_clicked()
     typedPort.clear();
     ui->CloseBtn->setEnabled(false);
     ui->OpenBtn->setEnabled(true);
+    if (!interrupted.isEmpty())
+        MsgBox::show(this, QMessageBox::Information, tr("Message"), interrupted.join(QLatin1Char(' ')));
 }
