@@ -466,7 +466,7 @@ void TestChannel::consoleSendAndShortcuts()
 
     f.win.CurrentCommand = QStringLiteral("pwrsys\n");
     const QList<QPair<const char*, QByteArray>> shortcuts{
-        {"InfoBtn", "info\n"}, {"PwrBtn", "pwr\n"}, {"BatBtn", "bat\n"}, {"ConfigDeBtn", "config default\n"}};
+        {"InfoBtn", "info\n"}, {"PwrBtn", "pwr\n"}, {"BatBtn", "bat\n"}};
     for (const auto& s : shortcuts) {
         f.button(s.first)->click();
         QCOMPARE(f.pty.readFor(40), s.second);
