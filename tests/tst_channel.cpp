@@ -99,7 +99,7 @@ void TestChannel::framedRouting_data()
     QTest::newRow("B13 data event") << "data event 7" << framed("data event 7", "") << "" << 16 << 3 << true
                                     << "DataEventProcess" << QByteArray();
     QTest::newRow("B14 config default") << "config default" << framed("config default", "") << "" << 16 << 3 << true
-                                        << "ConfigDefaProcess" << QByteArray();
+                                        << "ConfigDefaProcess" << QByteArray("\ninfo 3\n");
     QTest::newRow("B15 tbar") << "tbar ABCDEFGHIJKLMNOP" << framed("tbar ABCDEFGHIJKLMNOP", "Test result:fail\n")
                               << "" << 16 << 3 << true << "TbarProcess" << QByteArray();
     QTest::newRow("B16 datalist, framed model") << "datalist event 0" << framed("datalist event 0", "")

@@ -16,6 +16,9 @@ QStandardItem* centred(const QString& text)
 {
     auto* item = new QStandardItem(text);
     item->setTextAlignment(Qt::AlignCenter);
+    // The table shows the device's settings; typing into it would only pretend to
+    // change them.
+    item->setEditable(false);
     return item;
 }
 } // namespace

@@ -28,6 +28,8 @@ QList<QStandardItem*> eventCells(const HisEventItem& e, bool maskColumn)
     for (const QString& text : texts) {
         auto* cell = new QStandardItem(text);
         cell->setTextAlignment(Qt::AlignCenter);
+        // Read-only: a double click opens the event, it does not edit the row.
+        cell->setEditable(false);
         cells << cell;
     }
     return cells;

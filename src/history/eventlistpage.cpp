@@ -104,7 +104,9 @@ EventListPage EventListPage::parse(const QString& reply, bool maskColumn)
         }
     }
 
-    if (completed)
+    // A text that asks for the next page is not the end of the list, even when an
+    // earlier reply of the same quiet period said "Command completed successfully".
+    if (completed && page.cut != Cut::FirstOfMany && page.cut != Cut::Further)
         page.outcome = Outcome::Completed;
     else if (reply.contains(kFailed))
         page.outcome = Outcome::Failed;
