@@ -133,7 +133,11 @@ void BMSMainWin::DataListEventProcess(const QString& reply)
         eventModel->removeRows(0, eventModel->rowCount());
     for (const HisEventItem& e : page.rows)
         eventModel->appendRow(eventCells(e, eventMaskCol));
-    ui->DataListlView->resizeColumnToContents(0);
+    // Every column to its contents, not only the first: at a fixed 95 pixels the
+    // dates are cut short and the event texts pushed out of sight. The sections stay
+    // interactive; the last one keeps the remaining width (sizing it would undo that).
+    for (int c = 0; c + 1 < eventModel->columnCount(); ++c)
+        ui->DataListlView->resizeColumnToContents(c);
 
     switch (page.outcome) {
     case EventListPage::Outcome::Completed:
