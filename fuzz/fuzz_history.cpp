@@ -25,9 +25,12 @@ bool oneWord(const QString& s)
     return true;
 }
 
-void checkPage(const QString& reply, bool maskColumn)
+void checkPage(const QString& reply, bool maskColumn, bool listingOpen)
 {
-    const EventListPage page = EventListPage::parse(reply, maskColumn);
+    const EventListPage page = EventListPage::parse(reply, maskColumn, listingOpen);
+    // Without a header only an open listing takes rows.
+    if (!listingOpen && page.layout == EventListPage::Layout::Keep && !page.rows.isEmpty())
+        std::abort();
     if (page.cut == EventListPage::Cut::None && !page.body.isEmpty())
         std::abort();
     if (page.layout == EventListPage::Layout::Keep && page.maskColumn != maskColumn)
@@ -40,8 +43,8 @@ void checkPage(const QString& reply, bool maskColumn)
         if (page.cut == EventListPage::Cut::FirstOfMany && !after)
             std::abort();
     }
-    if (page.outcome == EventListPage::Outcome::Completed
-        && (page.cut == EventListPage::Cut::FirstOfMany || page.cut == EventListPage::Cut::Further))
+    if (page.outcome == EventListPage::Outcome::Completed && page.cut != EventListPage::Cut::Whole
+        && page.cut != EventListPage::Cut::Last)
         std::abort();
     for (const HisEventItem& e : page.rows) {
         const QString fixed[] = {e.GetItem(), e.GetDate(), e.GetTime(), e.GetVolt(), e.GetCurr(),
@@ -64,8 +67,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Q_UNUSED(installed);
 
     const QString reply = QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<int>(size));
-    checkPage(reply, false);
-    checkPage(reply, true);
+    for (bool mask : {false, true})
+        for (bool open : {false, true})
+            checkPage(reply, mask, open);
 
     const EventCountReply count = EventCountReply::parse(reply);
     if (count.valid && (count.value.isEmpty() || count.value != count.value.trimmed()))

@@ -197,6 +197,9 @@ private slots:
             << 16 << QStringList{"7", "8"} << QStringList{"8", "d", "t", "1", "2", "3", "4", "5", "6", "7", "b",
                                                          "v", "c", "t", "9%", ""}
             << false << done;
+        QTest::newRow("an earlier reply's completion, no listing open")
+            << QStringList{"@info 1\n" + kDone + "\n$$\n"} << 16 << QStringList() << QStringList() << false
+            << QStringList();
         QTest::newRow("earlier reply's completion in a first page")
             << QStringList{"@info 1\n" + kDone + "\n$$\n" + first[0]} << 16 << QStringList{"1", "2", "3"}
             << QStringList() << true << QStringList();

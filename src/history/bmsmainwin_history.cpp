@@ -123,7 +123,7 @@ void BMSMainWin::DataListEventProcess(const QString& reply)
     // next session.
     if (!portOpen)
         return;
-    const EventListPage page = EventListPage::parse(reply, eventMaskCol);
+    const EventListPage page = EventListPage::parse(reply, eventMaskCol, eventListing);
     if (page.layout != EventListPage::Layout::Keep) {
         eventMaskCol = page.layout == EventListPage::Layout::Masked;
         setEventColumns(eventMaskCol);

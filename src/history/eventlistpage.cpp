@@ -61,7 +61,7 @@ bool EventListPage::readLine(const QString& line, bool maskColumn, HisEventItem*
     return true;
 }
 
-EventListPage EventListPage::parse(const QString& reply, bool maskColumn)
+EventListPage EventListPage::parse(const QString& reply, bool maskColumn, bool listingOpen)
 {
     EventListPage page;
     const bool header = reply.contains(kHeader);
@@ -83,11 +83,13 @@ EventListPage EventListPage::parse(const QString& reply, bool maskColumn)
         page.cut = Cut::Whole;
         qDebug() << "Item completed data:";
         page.body = rowsAfterHeader(reply, kCompleted);
-    } else if (more) {
+    } else if (more && listingOpen) {
         page.cut = Cut::Further;
         qDebug() << "continued data:";
         page.body = rowsBefore(reply, kPress);
-    } else if (completed) {
+    } else if (completed && listingOpen) {
+        // Without an open listing this is the end of another reply that shared the
+        // quiet period (the "info" that the history page sends before the list).
         page.cut = Cut::Last;
         qDebug() << "completed data:";
         page.body = rowsBefore(reply, kCompleted);
@@ -104,9 +106,10 @@ EventListPage EventListPage::parse(const QString& reply, bool maskColumn)
         }
     }
 
-    // A text that asks for the next page is not the end of the list, even when an
-    // earlier reply of the same quiet period said "Command completed successfully".
-    if (completed && page.cut != Cut::FirstOfMany && page.cut != Cut::Further)
+    // Only the end of the list is its completion: a text that asks for the next page,
+    // or one that belongs to no listing, may still carry the "Command completed
+    // successfully" of an earlier reply of the same quiet period.
+    if (completed && (page.cut == Cut::Whole || page.cut == Cut::Last))
         page.outcome = Outcome::Completed;
     else if (reply.contains(kFailed))
         page.outcome = Outcome::Failed;

@@ -33,8 +33,10 @@ public:
     };
 
     // maskColumn: whether the listing so far has the mask column; a page with a
-    // header decides afresh. Writes the debug lines of what it cuts and reads.
-    static EventListPage parse(const QString& reply, bool maskColumn);
+    // header decides afresh. listingOpen: whether a listing is open; without one, a
+    // text with no header is not a page of it. Writes the debug lines of what it cuts
+    // and reads.
+    static EventListPage parse(const QString& reply, bool maskColumn, bool listingOpen);
 
     // One body line into item. False, and item untouched, when the line has fewer
     // tokens than the layout has fixed columns (16 with the mask, 15 without): it is
