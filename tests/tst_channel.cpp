@@ -100,7 +100,7 @@ void TestChannel::framedRouting_data()
     QTest::newRow("B13 data event") << "data event 7" << framed("data event 7", "") << "" << 16 << 3 << true
                                     << "DataEventProcess" << QByteArray();
     QTest::newRow("B14 config default") << "config default" << framed("config default", "") << "" << 16 << 3 << true
-                                        << "ConfigDefaProcess" << QByteArray();
+                                        << "ConfigDefaProcess" << QByteArray("\ninfo 3\n");
     QTest::newRow("B15 tbar") << "tbar ABCDEFGHIJKLMNOP" << framed("tbar ABCDEFGHIJKLMNOP", "Test result:fail\n")
                               << "" << 16 << 3 << true << "TbarProcess" << QByteArray();
     QTest::newRow("B16 datalist, framed model") << "datalist event 0" << framed("datalist event 0", "")
@@ -478,7 +478,7 @@ void TestChannel::consoleSendAndShortcuts()
 
     f.win.CurrentCommand = QStringLiteral("pwrsys\n");
     const QList<QPair<const char*, QByteArray>> shortcuts{
-        {"InfoBtn", "info\n"}, {"PwrBtn", "pwr\n"}, {"BatBtn", "bat\n"}, {"ConfigDeBtn", "config default\n"}};
+        {"InfoBtn", "info\n"}, {"PwrBtn", "pwr\n"}, {"BatBtn", "bat\n"}};
     for (const auto& s : shortcuts) {
         f.button(s.first)->click();
         QCOMPARE(f.pty.readFor(40), s.second);

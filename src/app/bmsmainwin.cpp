@@ -165,17 +165,8 @@ void BMSMainWin::MainUiInit()
     ReContinueTimer->setSingleShot(true);
     ReContinueTimer->setInterval(1300);
     eventModel = new QStandardItemModel(this);
-    eventModel->setHorizontalHeaderLabels(
-        {tr("Item"), tr("Date"), tr("Time"), tr("Volt"), tr("Current"), tr("Temp"), tr("Tlow"),
-         tr("Thight"), tr("Vlowest"), tr("Vhight"), tr("Base.St"), tr("Volt.St"), tr("Curr.St"),
-         tr("Temp.St"), tr("Per%"), tr("Events")});
     ui->DataListlView->setModel(eventModel);
-    QHeaderView* eventHeader = ui->DataListlView->horizontalHeader();
-    eventHeader->setVisible(true);
-    eventHeader->setSectionResizeMode(QHeaderView::Interactive);
-    eventHeader->setDefaultSectionSize(95);
-    eventHeader->setSectionResizeMode(15, QHeaderView::Stretch);
-    eventHeader->setCascadingSectionResizes(false);
+    setEventColumns(false);
 
     ui->SendEd->setFocus();
     ui->SendEd->installEventFilter(this);
@@ -253,6 +244,12 @@ void BMSMainWin::ConnectInit()
     connect(ui->BattInfoWid, &BatteryInfo::MissBarcode, this, &BMSMainWin::AddBarcode);
     connect(clockTimer, &QTimer::timeout, this, &BMSMainWin::CurrTimeTimerOut);
     ControlInit();
+
+    connect(ui->ConfigDownBtn, &QPushButton::clicked, this, &BMSMainWin::ConfigDownBtn_clicked);
+    connect(ui->HisEveBtn, &QPushButton::clicked, this, &BMSMainWin::HisEveBtn_clicked);
+    connect(ui->ContinueBtn, &QPushButton::clicked, this, &BMSMainWin::ContinueBtn_clicked);
+    connect(ui->RefleshBtn, &QPushButton::clicked, this, &BMSMainWin::RefleshBtn_clicked);
+    connect(ui->DataListlView, &QTableView::doubleClicked, this, &BMSMainWin::ClickEventShow);
 }
 
 void BMSMainWin::createActions()
@@ -364,6 +361,7 @@ void BMSMainWin::ConfigBtn_clicked()
     if (refuseWhileRendering(this))
         return;
     switchPage(3);
+    TableViewSytleInit(ui->ConfigTabView);
     if (!selfTesting && portOpen) {
         SendCommand(QStringLiteral("config"));
         GuiThreadSleep(400);

@@ -16,6 +16,7 @@
 
 class QCloseEvent;
 class QLabel;
+class QModelIndex;
 class QProgressBar;
 class QSettings;
 class QStandardItemModel;
@@ -103,6 +104,14 @@ public:
     // Gauges back to their disconnected look.
     void BatteryInit();
 
+    // ---- protection settings (config/) and event history (history/) ----
+    // Called when the port is closed or lost: end what runs on these pages and empty
+    // them. No box; a sentence for the operator when something was interrupted.
+    QString ConfigPortClosed();
+    QString HistoryPortClosed();
+    // The last whole "config" reply, as saved by ConfigDownBtn_clicked.
+    QString configText;
+
     // The in-process simulated device, while it runs (null otherwise).
     BmsSimulator* simulatorDevice() const { return simulator; }
 
@@ -158,6 +167,13 @@ public slots:
     // simulated device (app/)
     void actionSimulator_triggered();
 
+    // protection settings (config/) and event history (history/)
+    void ConfigDownBtn_clicked();
+    void HisEveBtn_clicked();
+    void ContinueBtn_clicked();
+    void RefleshBtn_clicked();
+    void ClickEventShow(const QModelIndex& index);
+
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 protected:
@@ -170,6 +186,8 @@ private:
     void XmodemHandOff(const QByteArray& bytes);
     // Close-port reset of every view that shows device data.
     void ResetDeviceViews();
+    // Headers and section sizes of the event table: 17 columns with "mask", else 16.
+    void setEventColumns(bool maskColumn);
 
     // ---- device control (control/) ----
     void ControlInit();

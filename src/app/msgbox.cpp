@@ -55,11 +55,12 @@ QString MsgBox::input(QWidget* parent, const QString& title, const QString& labe
     return dialog.textValue();
 }
 
-QString MsgBox::saveFile(QWidget* parent, const QString& title, const QString& start, const QString& filter)
+QString MsgBox::saveFile(QWidget* parent, const QString& title, const QString& start, const QString& filter,
+                         QFileDialog::Options options)
 {
     if (currentHandler())
         return currentHandler()(request(Kind::SaveFile, parent, title, start)).text;
-    return QFileDialog::getSaveFileName(parent, title, start, filter, nullptr, QFileDialog::DontConfirmOverwrite);
+    return QFileDialog::getSaveFileName(parent, title, start, filter, nullptr, options);
 }
 
 int MsgBox::exec(QDialog* dialog)

@@ -1,6 +1,7 @@
 #ifndef MSGBOX_H
 #define MSGBOX_H
 
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QString>
 
@@ -48,9 +49,9 @@ public:
                          const QString& styleSheet = QString());
 
     // A save-file dialog opened at start; returns the chosen path, empty when cancelled.
-    // An existing file is not questioned: the callers append to it.
+    // Callers that append to an existing file pass QFileDialog::DontConfirmOverwrite.
     static QString saveFile(QWidget* parent, const QString& title, const QString& start,
-                            const QString& filter);
+                            const QString& filter, QFileDialog::Options options = {});
 
     // Runs a dialog modally (QDialog::exec) and returns its result.
     static int exec(QDialog* dialog);

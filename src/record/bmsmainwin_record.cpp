@@ -97,7 +97,8 @@ void BMSMainWin::actionRecord_triggered(bool checked)
     const QString suggested = QDir(dialogStartDir(kDirKey))
                                   .filePath(QDateTime::currentDateTime().toString(
                                       QStringLiteral("'cellvue-'yyyyMMdd-HHmmss'.csv'")));
-    QString path = MsgBox::saveFile(this, tr("Record to CSV"), suggested, tr("CSV files (*.csv)"));
+    QString path = MsgBox::saveFile(this, tr("Record to CSV"), suggested, tr("CSV files (*.csv)"),
+                                   QFileDialog::DontConfirmOverwrite);
     if (path.isEmpty()) {
         recordAction(*this)->setChecked(false);
         return;

@@ -294,9 +294,10 @@ void BMSMainWin::SerialDataRead()
     const QByteArray chunk = serial->readAll();
     if (chunk.isEmpty())
         return;
-    // Bytes of a session that has ended meanwhile are not parsed into the reset views.
+    // Bytes of a session that has ended (or is ending) meanwhile are not parsed into the
+    // reset views.
     QMetaObject::invokeMethod(this, [this, chunk, session = serial->session()] {
-        if (serial->isOpen() && serial->session() == session)
+        if (portOpen && serial->isOpen() && serial->session() == session)
             ReceiveChunk(chunk);
     }, Qt::QueuedConnection);
 }

@@ -73,5 +73,11 @@ void BMSMainWin::BatBtn_clicked()
 
 void BMSMainWin::ConfigDeBtn_clicked()
 {
-    serial->SerialSendData(QStringLiteral("config default\n"));
+    // Through the command channel, unlike the other shortcuts: the device's answer then
+    // reaches ConfigDefaProcess and the operator learns whether the defaults were
+    // restored. Like them it does nothing while the port is closed, and nothing during
+    // a self-test, whose reply must still find its command.
+    if (!portOpen || selfTesting)
+        return;
+    SendCommand(QStringLiteral("config default"));
 }

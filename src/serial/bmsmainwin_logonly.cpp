@@ -1,6 +1,6 @@
-// Replies of pages that do not read them yet (real time, protection, history,
-// switching, self-test, firmware update). The dispatch tables already route them
-// here, so the console view and the log show the traffic; nothing else is done.
+// Replies of pages that do not read them yet (real time, switching, self-test,
+// firmware update). The dispatch tables already route them here, so the console view
+// and the log show the traffic; nothing else is done.
 #include "bmsmainwin.h"
 
 #include <QDebug>
@@ -12,11 +12,6 @@ void logCommand(const QString& command)
 }
 } // namespace
 
-void BMSMainWin::ConfigProcess(const QString&) { logCommand(CurrentCommand); }
-void BMSMainWin::ConfigDefaProcess(const QString&) { logCommand(CurrentCommand); }
-void BMSMainWin::DataProcess(const QString&) { logCommand(CurrentCommand); }
-void BMSMainWin::DataEventProcess(const QString&) { logCommand(CurrentCommand); }
-void BMSMainWin::DataListEventProcess(const QString&) { logCommand(CurrentCommand); }
 void BMSMainWin::DISPPWRSProcess(const QString&) { logCommand(CurrentCommand); }
 void BMSMainWin::DispStopProcess(const QString&) { logCommand(CurrentCommand); }
 void BMSMainWin::UpdateProcess(const QString&) { logCommand(CurrentCommand); }

@@ -171,6 +171,18 @@ void BMSMainWin::EndPortSession(bool lost)
         return;
     portOpen = false;
     pollTimer->stop();
+
+    // Every subsystem with work of its own running ends it here, quietly, and says in
+    // one sentence what was cut short (or nothing); the sentences go into this event's
+    // one box. They run before "logout" so that what they still have to tell the
+    // device (a firmware transfer's cancel) leaves in the wait below.
+    QStringList interrupted = {
+        ControlPortClosed(),
+        ConfigPortClosed(),
+        HistoryPortClosed(),
+    };
+    interrupted.removeAll(QString());
+
     if (!lost) {
         SendCommand(QStringLiteral("logout"));
         GuiThreadSleep(50); // lets "logout" leave before the port closes
@@ -196,23 +208,7 @@ void BMSMainWin::EndPortSession(bool lost)
     deviceModel.clear();
     ui->CurrBatNumLab->setText(QStringLiteral(" "));
     ui->RTDataTextBrow->clear();
-    configModel->removeRows(0, configModel->rowCount());
-    ui->ConfigTextBro->clear();
-    ui->EventNumLab->setText(tr("Event num:"));
-    eventModel->removeRows(0, eventModel->rowCount());
     ResetDeviceViews();
-
-    // Every subsystem with work of its own running ends it here, quietly, and says in
-    // one sentence what was cut short (or nothing); the sentences go into this
-    // event's one box.
-    const QStringList said = {
-        ControlPortClosed(),
-    };
-    QStringList interrupted;
-    for (const QString& sentence : said) {
-        if (!sentence.isEmpty())
-            interrupted << sentence;
-    }
 
     if (lost) {
         QString text = tr("The serial port diconnect! Please check!");

@@ -1,0 +1,385 @@
+// The protection and event history pages: driven as the dispatch drives them, and end
+// to end against the simulated BMS (the protection table from "config", the history
+// read to its end, paged with "continue" or framed in one reply, and double clicks
+// opening one event window each). Checked is what the tables, labels and boxes show,
+// what goes on the wire and what lands on disk.
+
+#include "windowfixture.h"
+
+#include "bmssimulator.h"
+#include "dataevent.h"
+#include "replyfield.h"
+#include "simconsole.h"
+
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+const QString kDone = QStringLiteral("Command completed successfully");
+const QString kPress = QStringLiteral("Press [Enter] to be continued,other key to exit");
+const QString kHead = QStringLiteral("Item Date Time Volt Curr Tempr Tlow Thigh Vlow Vhigh Base.St Volt.St Curr.St "
+                                     "Temp.St Per% Events\n");
+const QString kCompletedBox = QStringLiteral("Message|The event Command completed successfully!");
+
+// Listing rows from..to, each ending in a line feed.
+QString rows(int from, int to, bool mask = false)
+{
+    QString out;
+    for (int i = from; i <= to; ++i)
+        out += QStringLiteral("%1 2024-05-01 10:00:00 52800 -1200 25 24 26 3290 3310 %2Idle Normal Normal Normal "
+                              "80% Power on\n").arg(i).arg(mask ? "0x0001 " : "");
+    return out;
+}
+
+// A row of the model as the operator reads it, cells joined by "|"; -1 is the last.
+QString shown(QStandardItemModel* m, int row)
+{
+    QStringList cells;
+    row = row < 0 ? m->rowCount() - 1 : row;
+    for (int c = 0; row >= 0 && c < m->columnCount(); ++c)
+        cells << m->index(row, c).data().toString();
+    return cells.join('|');
+}
+
+// Logged in to a started simulator once the opening chain is answered to its end.
+bool loginTo(BMSMainWin& win, BmsSimulator& sim)
+{
+    bool ctrlRead = false;
+    win.routeObserver = [&ctrlRead](const char* parser, const QString&) {
+        ctrlRead = ctrlRead || QByteArray(parser) == "CtrlProcess";
+    };
+    win.show();
+    win.findChild<QComboBox*>("PortComBox")->setCurrentText(sim.portPath());
+    win.OpenBtn_clicked();
+    const bool settled = QTest::qWaitFor([&] { return ctrlRead; }, 5000);
+    win.routeObserver = nullptr;
+    return settled;
+}
+
+// As a mouse does it: QTest's own double click never reaches an item view as one.
+void doubleClick(QTableView* view, int row)
+{
+    view->scrollTo(view->model()->index(row, 0));
+    const QPoint at = view->visualRect(view->model()->index(row, 0)).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+    QMouseEvent dbl(QEvent::MouseButtonDblClick, at, view->viewport()->mapToGlobal(at), Qt::LeftButton,
+                    Qt::LeftButton, {});
+    QApplication::sendEvent(view->viewport(), &dbl);
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, at);
+}
+
+// Column c of the model top to bottom, cells joined by blanks.
+QString column(QStandardItemModel* m, int c)
+{
+    QStringList cells;
+    for (int r = 0; r < m->rowCount(); ++r)
+        cells << m->index(r, c).data().toString();
+    return cells.join(' ');
+}
+
+// The texts of the open event windows, sorted; closes them when asked.
+QStringList eventWindows(bool close)
+{
+    QStringList texts;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (qobject_cast<DataEvent*>(w) && w->isVisible())
+            texts << w->findChild<QTextBrowser*>("EventTextBro")->toPlainText();
+        if (qobject_cast<DataEvent*>(w) && close)
+            w->close();
+    }
+    texts.sort();
+    return texts;
+}
+
+} // namespace
+
+class TestProtectHistory : public QObject
+{
+    Q_OBJECT
+private slots:
+    void protectionTable_data()
+    {
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<QString>("last");
+        QTest::addColumn<bool>("shut");
+        QTest::addColumn<QString>("row");
+        QTest::newRow("40 lines stay empty") << 40 << "Low SOC Alarm : 10 %" << true << "";
+        QTest::newRow("41 lines, two values") << 41 << "Low SOC Alarm : 10 %" << true << "Low SOC Alarm|10||%";
+        QTest::newRow("three values") << 41 << "Full Charge : 3.500  56.000 V" << true << "Full Charge|3.500|56.000|V";
+        QTest::newRow("four values") << 41 << "Odd : 1 2 3 V" << true << "|||";
+        QTest::newRow("one value") << 41 << "Odd : 1" << true << "|||";
+        QTest::newRow("no colon") << 41 << "Heater 5 C" << true << "Heater 5 C|Heater|5|C";
+        QTest::newRow("no shutdown section") << 41 << "Low SOC Alarm : 10 %" << false << "Low SOC Alarm|10||%";
+    }
+
+    // The second line is blank: it counts towards the 40 but gives no row.
+    void protectionTable()
+    {
+        QFETCH(int, lines);
+        QFETCH(QString, last);
+        QFETCH(bool, shut);
+        QFETCH(QString, row);
+        QStringList section{"Over Voltage Alarm : 3.550 56.800 V", ""};
+        while (section.size() < lines - 1)
+            section << QStringLiteral("Cell Temp Diff Alarm : 10 C");
+        const QString shutText = shut ? QStringLiteral("Shut time\nIdle Shut Delay : 72 h") : QString();
+        WindowFixture f;
+        f.win.ConfigProcess("@config\n" + (section << last).join('\n') + '\n' + shutText + '\n' + kDone + "\n$$");
+        QCOMPARE(f.win.configModel->rowCount(), row.isEmpty() ? 0 : lines - 1);
+        QCOMPARE(shown(f.win.configModel, -1), row);
+        QCOMPARE(f.w<QTextBrowser>("ConfigTextBro")->toPlainText(), shutText);
+    }
+
+    void saveProtection_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("before any reply") << "";
+        QTest::newRow("read-only folder") << "read-only";
+        QTest::newRow("disk full") << "disk full";
+    }
+
+    void saveProtection()
+    {
+        QFETCH(QString, fault);
+        QTemporaryDir dir;
+        const QString path = dir.path() + "/config.txt";
+        WindowFixture f;
+        f.boxes.inputs << path;
+        if (fault.isEmpty()) {
+            f.win.ConfigDownBtn_clicked();
+            QVERIFY(QFileInfo(path).isFile() && QFileInfo(path).size() == 0);
+            QCOMPARE(f.win.dialogStartDir("path/downpath"), dir.path());
+            return;
+        }
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("older good file\n") > 0 && old.flush());
+        old.close();
+        f.win.configText = QString(8192, 'x');
+        const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY}, small{1024, RLIM_INFINITY};
+        if (fault == "read-only") {
+            QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+            if (QFileInfo(dir.path()).isWritable())
+                QSKIP("this user writes into read-only folders");
+        } else {
+            std::signal(SIGXFSZ, SIG_IGN); // the disk fills up in the middle of the write
+            setrlimit(RLIMIT_FSIZE, &small);
+        }
+        f.win.ConfigDownBtn_clicked();
+        setrlimit(RLIMIT_FSIZE, &unlimited);
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("older good file\n"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"config.txt"});
+        const QString warning = f.boxes.seen().last();
+        QVERIFY2(warning.startsWith("Warning|Could not save " + path + ":\n") && warning.size() > path.size() + 30,
+                 qPrintable(warning));
+        QVERIFY(f.win.dialogStartDir("path/downpath") != dir.path());
+    }
+
+    void eventListing_data()
+    {
+        QTest::addColumn<QStringList>("pages");
+        QTest::addColumn<int>("columns");
+        QTest::addColumn<QString>("items");
+        QTest::addColumn<QString>("last");
+        QTest::addColumn<bool>("listing");
+        QTest::addColumn<QString>("boxes");
+        const QString first = "datalist event 0\n" + kHead + rows(1, 3) + kPress;
+        const QString masked = QString(kHead).replace("Vhigh", "Vhigh mask") + rows(1, 1, true) + kDone;
+        QTest::newRow("three rows, then two") << QStringList{first, rows(4, 5) + kDone} << 16 << "1 2 3 4 5" << ""
+                                              << false << kCompletedBox;
+        QTest::newRow("mask") << QStringList{masked} << 17 << "1"
+                              << "1|2024-05-01|10:00:00|52800|-1200|25|24|26|3290|3310|0x0001|Idle|Normal|Normal|"
+                                 "Normal|80%|Power on " << false << kCompletedBox;
+        QTest::newRow("mask, then a listing without") << QStringList{masked, kHead + rows(2, 2) + kDone} << 16 << "2"
+                                                      << "" << false << kCompletedBox + '\n' + kCompletedBox;
+        QTest::newRow("worked 18 tokens, 15 tokens, 14 dropped")
+            << QStringList{kHead + "7 2024-03-01 08:15:02 51234 -1200 25 24 26 3201 3215 Idle Normal Normal Normal 87% "
+                                   "Low volt alarm\n8 d t 1 2 3 4 5 6 7 b v c t 9%\n9 d t 1 2 3 4 5 6 7 b v c t\n" + kDone}
+            << 16 << "7 8" << "8|d|t|1|2|3|4|5|6|7|b|v|c|t|9%|" << false << kCompletedBox;
+        QTest::newRow("an earlier reply's completion, no listing open")
+            << QStringList{"@info 1\n" + kDone + "\n$$\n"} << 16 << "" << "" << false << "";
+        QTest::newRow("an earlier reply's completion in a first page")
+            << QStringList{"@info 1\n" + kDone + "\n$$\n" + first} << 16 << "1 2 3" << "" << true << "";
+        QTest::newRow("device error keeps the listing")
+            << QStringList{first, "Invalid command or fail to excute."} << 16 << "1 2 3" << "" << true
+            << "Message|The event Command fail to excute!Please click \"Event\"!";
+    }
+
+    void eventListing()
+    {
+        QFETCH(QStringList, pages);
+        QFETCH(int, columns);
+        QFETCH(QString, items);
+        QFETCH(QString, last);
+        QFETCH(bool, listing);
+        QFETCH(QString, boxes);
+        WindowFixture f;
+        f.win.portOpen = true;
+        for (const QString& page : pages)
+            f.win.DataListEventProcess(page);
+        QStandardItemModel* m = f.win.eventModel;
+        QCOMPARE(m->columnCount(), columns);
+        QCOMPARE(column(m, 0), items);
+        if (!last.isEmpty())
+            QCOMPARE(shown(m, -1), last);
+        QCOMPARE(f.win.eventListing, listing);
+        QCOMPARE(f.boxes.seen().join('\n'), boxes);
+    }
+
+    // The count, "config default", and "continue", "Event" and "reflash" around an
+    // open listing, as the label, the boxes and the wire show them.
+    void commands()
+    {
+        WindowFixture f;
+        QVERIFY(f.login());
+        f.win.pollTimer->stop();
+        f.win.DataProcess("@data\nData Number : 37\n" + kDone);
+        f.win.DataProcess("@data\nData Number :\n" + kDone);
+        QCOMPARE(f.label("EventNumLab"), QStringLiteral("Event num: 37"));
+        f.win.currBatNum = 3;
+        f.button("ConfigDeBtn")->click();
+        QCOMPARE(f.pty.readFor(50), QByteArray("\nconfig default\n"));
+        emit f.win.CommandInfoStr("@config default\nFactory settings restored\n" + kDone + "\n$$");
+        QCOMPARE(f.pty.readFor(50), QByteArray("\ninfo 3\n"));
+
+        f.win.ContinueBtn_clicked();
+        f.win.DataListEventProcess(kHead + rows(1, 1) + kPress);
+        f.win.HisEveBtn_clicked();
+        QVERIFY(f.pty.readFor(50).isEmpty());
+        f.win.ContinueBtn_clicked();
+        f.win.ContinueBtn_clicked();
+        QCOMPARE(f.pty.readFor(50), QByteArray("\r"));
+        f.win.RefleshBtn_clicked();
+        QCOMPARE(f.win.eventModel->rowCount(), 0);
+        f.win.HisEveBtn_clicked();
+        QCOMPARE(f.pty.readFor(50), QByteArray("\ndata\n\ndatalist event 0\n"));
+        QCOMPARE(f.boxes.seen(), (QStringList{
+                                     "Message|The event is empty!", "Message|The initial configuration is successful!",
+                                     "Message|Can't continue, Please click \"Event\"!",
+                                     "Message|Can't click \"Event\", Please click \"continue\" or click \"reflash\" or wait!",
+                                     "warning|The operation is too frequent!\nPlease try again later!"}));
+    }
+
+    void portClosedEndsListing_data()
+    {
+        QTest::addColumn<bool>("unplug");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("logout") << false << "Message|The event list was not read to the end.";
+        QTest::newRow("unplug") << true
+                                << "Error|The serial port diconnect! Please check!\n\nThe event list was not read to the end.";
+    }
+
+    void portClosedEndsListing()
+    {
+        QFETCH(bool, unplug);
+        QFETCH(QString, box);
+        WindowFixture f;
+        QStringList ports{f.pty.slavePath()};
+        f.win.portListProvider = [&ports] { return ports; };
+        f.win.ReflashSerialComx();
+        QVERIFY(f.login());
+        f.win.pollTimer->stop();
+        f.win.DataProcess("Data Number : 37");
+        f.win.DataListEventProcess(kHead + rows(1, 1) + kPress);
+        ports.clear();
+        unplug ? f.win.ReflashSerialComx() : f.win.CloseBtn_clicked();
+        QCOMPARE(f.boxes.seen(), QStringList{box});
+        QCOMPARE(f.win.eventModel->rowCount(), 0);
+        QCOMPARE(f.label("EventNumLab"), QStringLiteral("Event num:"));
+        // A page still on its way opens no listing, and "continue" writes nothing.
+        f.win.DataListEventProcess(kHead + rows(1, 1) + kPress);
+        f.win.ContinueBtn_clicked();
+        QCOMPARE(f.boxes.seen().last(), QStringLiteral("Message|Can't continue, Please click \"Event\"!"));
+        QVERIFY(!f.pty.readFor(50).contains('\r'));
+    }
+
+    void eventWindowIsPlainText()
+    {
+        BMSMainWin win;
+        const QString reply = "@data event 3\nEvent : <b>Cell</b> <img src=\"http://x/y.png\">\nVolt : 1\n$$";
+        win.DataEventProcess(reply);
+        QCOMPARE(eventWindows(true), QStringList{reply});
+    }
+
+    void protectionPage()
+    {
+        BoxRecorder boxes;
+        BmsSimulator sim;
+        BMSMainWin win;
+        QVERIFY(sim.start() && loginTo(win, sim));
+        QList<SimThreshold> limits;
+        sim.access([&](SimConsole& c) { limits = c.device().thresholds(); });
+        win.findChild<QPushButton*>("ConfigBtn")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(win.configModel->rowCount(), limits.size(), 5000);
+        QVERIFY(limits.size() > 40);
+        const SimThreshold& t = limits[5];
+        QCOMPARE(shown(win.configModel, 5), QStringList({t.name, t.cell, t.power, t.unit}).join('|'));
+        QVERIFY(win.findChild<QTextBrowser*>("ConfigTextBro")->toPlainText().startsWith("Shut time\nIdle Shut Delay"));
+        QCOMPARE(boxes.count(), 0);
+    }
+
+    void eventHistory_data()
+    {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<bool>("mask");
+        QTest::newRow("paged, 16 columns") << "HVRACK-7720N" << false;
+        QTest::newRow("framed, 17 columns") << "HVRACK-7720-KM" << true;
+    }
+
+    void eventHistory()
+    {
+        QFETCH(QString, model);
+        QFETCH(bool, mask);
+        SimOptions o;
+        o.model = model;
+        o.eventMask = mask;
+        o.events = 45;
+        o.pageRows = 10;
+        BoxRecorder boxes;
+        BmsSimulator sim(o);
+        BMSMainWin win;
+        QVERIFY(sim.start() && loginTo(win, sim));
+        win.currBatNum = 1; // as after the first ten seconds
+        win.findChild<QPushButton*>("HistoryBtn")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(win.findChild<QLabel*>("EventNumLab")->text(), QStringLiteral("Event num: 45"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(win.deviceModel, model, 5000);
+
+        const QString done = QStringLiteral("Message|The event Command completed successfully!");
+        win.findChild<QPushButton*>("HisEveBtn")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(win.eventModel->rowCount() > 0, 5000);
+        while (!boxes.seen().contains(done)) {
+            QVERIFY(win.eventListing);
+            QTRY_VERIFY_WITH_TIMEOUT(!win.ReContinueTimer->isActive(), 3000);
+            const int before = win.eventModel->rowCount();
+            win.findChild<QPushButton*>("ContinueBtn")->click();
+            QTRY_VERIFY_WITH_TIMEOUT(win.eventModel->rowCount() > before, 5000);
+        }
+        QCOMPARE(boxes.seen(), QStringList{done});
+        QStringList items;
+        for (int i = 1; i <= 45; ++i)
+            items << QString::number(i);
+        QCOMPARE(column(win.eventModel, 0), items.join(' '));
+        QCOMPARE(win.eventModel->columnCount(), mask ? 17 : 16);
+        SimEvent last;
+        sim.access([&](SimConsole& c) { last = c.device().events().last(); });
+        QVERIFY(shown(win.eventModel, -1).endsWith('|' + last.text + ' '));
+
+        // Two double clicks, two windows, each with its own event.
+        doubleClick(win.findChild<QTableView*>("DataListlView"), 4);
+        doubleClick(win.findChild<QTableView*>("DataListlView"), 20);
+        QTRY_COMPARE_WITH_TIMEOUT(eventWindows(false).size(), 2, 5000);
+        const QStringList opened = eventWindows(true);
+        QCOMPARE(ReplyField::text(opened[0], "Item") + ' ' + ReplyField::text(opened[1], "Item"), QStringLiteral("21 5"));
+    }
+};
+
+QTEST_MAIN(TestProtectHistory)
+#include "tst_protecthistory.moc"
