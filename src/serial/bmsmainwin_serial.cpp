@@ -138,9 +138,11 @@ void BMSMainWin::OpenBtn_clicked()
     ui->OpenBtn->setEnabled(false);
     portOpen = true;
     // A port the system does not list stays "present" while its node exists.
-    typedPort = portNames.contains(s.name) ? QString() : s.name;
-    if (!typedPort.isEmpty())
-        portNames = getSerialNameList();
+    // Decided on a fresh list: the last scan's may still name a typed port whose
+    // session was just lost and which is now opened again under the same name.
+    typedPort.clear();
+    typedPort = getSerialNameList().contains(s.name) ? QString() : s.name;
+    portNames = getSerialNameList();
 
     if (selfTesting)
         return;

@@ -115,18 +115,6 @@
         <translation>事件数：</translation>
     </message>
     <message>
-        <source>Event List</source>
-        <translation>事件列表</translation>
-    </message>
-    <message>
-        <source>Continue</source>
-        <translation>继续</translation>
-    </message>
-    <message>
-        <source>Reflesh</source>
-        <translation>刷新</translation>
-    </message>
-    <message>
         <source>Battery</source>
         <translation>电池包</translation>
     </message>
@@ -500,6 +488,66 @@ Please try again later!</source>
         <translation>记录已停止，无法写入 %1：
 %2</translation>
     </message>
+    <message>
+        <source>Event</source>
+        <translation>事件</translation>
+    </message>
+    <message>
+        <source>continue</source>
+        <translation>继续</translation>
+    </message>
+    <message>
+        <source>reflash</source>
+        <translation>刷新</translation>
+    </message>
+    <message>
+        <source>The initial configuration is successful!</source>
+        <translation>已恢复出厂配置！</translation>
+    </message>
+    <message>
+        <source>choose a file</source>
+        <translation>选择文件</translation>
+    </message>
+    <message>
+        <source>(*.txt);;All Files(*.*)</source>
+        <translation>文本文件 (*.txt);;所有文件 (*.*)</translation>
+    </message>
+    <message>
+        <source>mask</source>
+        <translation>屏蔽字</translation>
+    </message>
+    <message>
+        <source>The event is empty!</source>
+        <translation>没有事件记录！</translation>
+    </message>
+    <message>
+        <source>Event num: </source>
+        <translation>事件数：</translation>
+    </message>
+    <message>
+        <source>Can&apos;t click &quot;Event&quot;, Please click &quot;continue&quot; or click &quot;reflash&quot; or wait!</source>
+        <translation>现在不能点“事件”，请点“继续”或“刷新”，或稍候！</translation>
+    </message>
+    <message>
+        <source>Can&apos;t continue, Please click &quot;Event&quot;!</source>
+        <translation>无法继续，请先点“事件”！</translation>
+    </message>
+    <message>
+        <source>The event Command completed successfully!</source>
+        <translation>事件列表读取完成！</translation>
+    </message>
+    <message>
+        <source>The event Command fail to excute!Please click &quot;Event&quot;!</source>
+        <translation>事件命令执行失败！请点“事件”重试！</translation>
+    </message>
+    <message>
+        <source>The Unknown Command!Please click &quot;Event&quot;!</source>
+        <translation>未知命令！请点“事件”重试！</translation>
+    </message>
+    <message>
+        <source>The event list was not read to the end.</source>
+        <translation>事件列表没有读取完。</translation>
+    </message>
 </context>
 <context>
     <name>BatteryGroup</name>
@@ -855,6 +903,13 @@ Please try again later!</source>
     </message>
 </context>
 <context>
+    <name>DataEvent</name>
+    <message>
+        <source>Form</source>
+        <translation>事件详情</translation>
+    </message>
+</context>
+<context>
     <name>QObject</name>
     <message>
         <source>Message</source>
@@ -872,6 +927,19 @@ Please click &quot;RTData OFF&quot;!</source>
     <message>
         <source>It holds other data than a recording of this program.</source>
         <translation>该文件包含的不是本程序的记录数据。</translation>
+    </message>
+</context>
+<context>
+    <name>TextSaver</name>
+    <message>
+        <source>Warning</source>
+        <translation>警告</translation>
+    </message>
+    <message>
+        <source>Could not save %1:
+%2</source>
+        <translation>无法保存 %1：
+%2</translation>
     </message>
 </context>
 </TS>
