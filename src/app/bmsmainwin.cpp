@@ -203,6 +203,7 @@ void BMSMainWin::MainUiInit()
     transTimer->setInterval(120000);
     rtDisplaying = false;
     ui->RTDataTextBrow->hide();
+    RealTimePageInit();
     ui->widget_2->hide();
     ui->widget_3->hide();
     ui->widget_4->hide();
@@ -250,6 +251,10 @@ void BMSMainWin::ConnectInit()
     connect(ui->BattGroupWid, &BatteryGroup::GroupBattBtnClick, this, &BMSMainWin::GroupBatClicked);
     connect(ui->BattInfoWid, &BatteryInfo::MissBarcode, this, &BMSMainWin::AddBarcode);
     connect(clockTimer, &QTimer::timeout, this, &BMSMainWin::CurrTimeTimerOut);
+    connect(ui->RTDataOnBtn, &QPushButton::clicked, this, &BMSMainWin::RTDataOnBtn_clicked);
+    connect(ui->RTDataOffBtn, &QPushButton::clicked, this, &BMSMainWin::RTDataOffBtn_clicked);
+    connect(ui->RTDataDownBtn, &QPushButton::clicked, this, &BMSMainWin::RTDataDownBtn_clicked);
+    connect(ui->ClearRTDataBtn, &QPushButton::clicked, this, &BMSMainWin::ClearRTDataBtn_clicked);
 }
 
 void BMSMainWin::createActions()
@@ -417,6 +422,7 @@ void BMSMainWin::ResetDeviceViews()
     ui->BattGroupWid->SetBatteryGroupInit();
     ui->BattInfoWid->SetBatteryInfoInit();
     BatteryInit();
+    RealTimeRecordClear();
 }
 
 QString BMSMainWin::dialogStartDir(const QString& key) const

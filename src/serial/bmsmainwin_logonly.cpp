@@ -1,4 +1,4 @@
-// Replies of pages that do not read them yet (real time, protection, history,
+// Replies of pages that do not read them yet (protection, history,
 // switching, self-test, firmware update). The dispatch tables already route them
 // here, so the console view and the log show the traffic; nothing else is done.
 #include "bmsmainwin.h"
@@ -20,8 +20,6 @@ void BMSMainWin::ConfigDefaProcess(const QString&) { logCommand(CurrentCommand);
 void BMSMainWin::DataProcess(const QString&) { logCommand(CurrentCommand); }
 void BMSMainWin::DataEventProcess(const QString&) { logCommand(CurrentCommand); }
 void BMSMainWin::DataListEventProcess(const QString&) { logCommand(CurrentCommand); }
-void BMSMainWin::DISPPWRSProcess(const QString&) { logCommand(CurrentCommand); }
-void BMSMainWin::DispStopProcess(const QString&) { logCommand(CurrentCommand); }
 void BMSMainWin::UpdateProcess(const QString&) { logCommand(CurrentCommand); }
 void BMSMainWin::WakeProcess(const QString&) { logCommand(CurrentCommand); }
 

@@ -119,8 +119,11 @@ void BMSMainWin::ReflashSerialComx()
         pollTimer->stop();
         ui->CloseBtn->setEnabled(false);
         ui->OpenBtn->setEnabled(true);
-        MsgBox::show(this, QMessageBox::Critical, tr("Error"), tr("The serial port diconnect! Please check!"),
-                     QMessageBox::Ok);
+        QString lost = tr("The serial port diconnect! Please check!");
+        const QString realTime = RealTimePortClosed();
+        if (!realTime.isEmpty())
+            lost += QStringLiteral("\n\n") + realTime;
+        MsgBox::show(this, QMessageBox::Critical, tr("Error"), lost, QMessageBox::Ok);
     }
 }
 
@@ -167,6 +170,7 @@ void BMSMainWin::CloseBtn_clicked()
         return;
     portOpen = false;
     pollTimer->stop();
+    const QString realTime = RealTimePortClosed();
     SendCommand(QStringLiteral("logout"));
 
     currBatNum = 0;
@@ -187,4 +191,6 @@ void BMSMainWin::CloseBtn_clicked()
     typedPort.clear();
     ui->CloseBtn->setEnabled(false);
     ui->OpenBtn->setEnabled(true);
+    if (!realTime.isEmpty())
+        MsgBox::show(this, QMessageBox::Information, tr("Message"), realTime);
 }
