@@ -16,6 +16,7 @@
 #include <QFileDialog>
 #include <QGraphicsLayout>
 #include <QLabel>
+#include <QSignalBlocker>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QtCharts/QChart>
@@ -48,22 +49,6 @@ QValueAxis* timeAxis(QChart* chart)
 QString minutesText(const QPointF& point)
 {
     return QString::number(point.x() > 0 ? point.x() : 0.0, 'f', 2);
-}
-
-// Hands the trace's new sample to its series: a plain append while the run is short,
-// the thinned points at once when the trace has redrawn them.
-void plot(RealTimeTrace& trace, QLineSeries* series, const QPointF& sample)
-{
-    const int from = trace.append(sample);
-    const QVector<QPointF>& points = trace.points();
-    if (from >= points.size())
-        return;
-    if (from == series->count()) {
-        for (int i = from; i < points.size(); ++i)
-            series->append(points.at(i));
-    } else {
-        series->replace(points);
-    }
 }
 
 // The first listed value within tolerance of y, or NaN.
@@ -313,9 +298,6 @@ void BMSMainWin::RealTimeRestart(const RealTimeItem& item)
 
 void BMSMainWin::RealTimePlot(double minutes, const RealTimeItem& item)
 {
-    for (QChart* chart : {socChart, voltChart, currChart, tempChart})
-        timeAxis(chart)->setRange(0, minutes);
-
     const int s = item.GetSOCPer();
     const double v = item.GetVolt();
     const double i = item.GetCurrent();
@@ -332,24 +314,47 @@ void BMSMainWin::RealTimePlot(double minutes, const RealTimeItem& item)
         socMin = 10;
     if (socMax > 100)
         socMax = 100;
-    socAxisY->setRange(socMin - 10, socMax + 10);
-    voltAxisY->setRange(voltMin - 2.0, voltMax + 2.0);
-    currAxisY->setRange(currMin - 2.0, currMax + 2.0);
-    tempAxisY->setRange(tempMin - 10.0, tempMax + 10.0);
 
-    const QPointF socPoint(minutes, s), voltPoint(minutes, v), currPoint(minutes, i), tempPoint(minutes, t);
-    plot(rtTraces[SocTrace], socSeries, socPoint);
-    plot(rtTraces[VoltTrace], voltSeries, voltPoint);
-    plot(rtTraces[CurrTrace], currSeries, currPoint);
-    plot(rtTraces[TempTrace], tempSeries, tempPoint);
-    qDebug() << "SocValue:" << socPoint << "VoltValue:" << voltPoint << "CurrValue:" << currPoint
-             << "TempValue:" << tempPoint;
-    // Once the curves are thinned, each sample redraws them whole; animating that
-    // would only repaint without pause.
-    if (rtTraces[SocTrace].samplesPerBucket() > 1 && socChart->animationOptions() != QChart::NoAnimation) {
-        for (QChart* chart : {socChart, voltChart, currChart, tempChart})
-            chart->setAnimationOptions(QChart::NoAnimation);
+    struct Curve {
+        QChart* chart;
+        QValueAxis* axisY;
+        QLineSeries* series;
+        double low, high, value;
+    };
+    const Curve curves[] = {
+        {socChart, socAxisY, socSeries, double(socMin - 10), double(socMax + 10), double(s)},
+        {voltChart, voltAxisY, voltSeries, voltMin - 2.0, voltMax + 2.0, v},
+        {currChart, currAxisY, currSeries, currMin - 2.0, currMax + 2.0, i},
+        {tempChart, tempAxisY, tempSeries, tempMin - 10.0, tempMax + 10.0, t},
+    };
+    for (int k = 0; k < 4; ++k) {
+        const Curve& c = curves[k];
+        RealTimeTrace& trace = rtTraces[k];
+        const int from = trace.append(QPointF(minutes, c.value));
+        const bool changed = from < trace.points().size();
+        // While every sample is drawn, the series takes the point itself (animated);
+        // once the curve is thinned it is redrawn whole, without animation, and is
+        // handed over quietly: the axes move with nearly every sample, and that one
+        // redraw of the chart takes the new points along.
+        const bool appendOnly = changed && trace.samplesPerBucket() == 1 && from == c.series->count();
+        if (changed && !appendOnly) {
+            c.chart->setAnimationOptions(QChart::NoAnimation);
+            const QSignalBlocker quiet(c.series);
+            c.series->replace(trace.points());
+        }
+        QValueAxis* time = timeAxis(c.chart);
+        const double was[] = {time->min(), time->max(), c.axisY->min(), c.axisY->max()};
+        time->setRange(0, minutes);
+        c.axisY->setRange(c.low, c.high);
+        const bool moved = was[0] != time->min() || was[1] != time->max() || was[2] != c.axisY->min()
+                           || was[3] != c.axisY->max();
+        if (appendOnly)
+            c.series->append(trace.points().last());
+        else if (changed && !moved)
+            emit c.series->pointsReplaced();
     }
+    qDebug() << "SocValue:" << QPointF(minutes, s) << "VoltValue:" << QPointF(minutes, v)
+             << "CurrValue:" << QPointF(minutes, i) << "TempValue:" << QPointF(minutes, t);
 
     if (s != lastSoc && !socList.contains(s)) {
         socList << s;

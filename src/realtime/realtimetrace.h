@@ -17,7 +17,7 @@ public:
     // At most maxBuckets stretches are drawn (two points each); when one more is
     // needed, neighbouring stretches are merged in pairs and each holds twice as many
     // samples from then on.
-    explicit RealTimeTrace(int maxBuckets = 1024);
+    explicit RealTimeTrace(int maxBuckets = 128);
 
     // Adds the next sample. Returns the index of the first drawn point that changed
     // or was added (points().size() when nothing did); all points before it are as
