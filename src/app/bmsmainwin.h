@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <climits>
 #include <functional>
 
 #include "realtimetrace.h"
@@ -190,6 +191,7 @@ private:
     // real-time page (realtime/)
     void RealTimeRestart(const RealTimeItem& item);
     void RealTimePlot(double minutes, const RealTimeItem& item);
+    void RealTimeShow(double minutes);
     void RealTimeClear();
     void RealTimeClearSeries();
     // Logout: the stream log and the curves go with the rest of the device's data.
@@ -270,8 +272,10 @@ public:
     double lastVolt = 268435455.0;
     double lastCurr = 268435455.0;
     int lastTemp = 0;
-    // What the four charts draw (SOC, voltage, current, temperature).
+    // What the four charts draw (SOC, voltage, current, temperature), and for each the
+    // first point their series has not taken yet.
     RealTimeTrace rtTraces[4];
+    int rtDrawFrom[4] = {INT_MAX, INT_MAX, INT_MAX, INT_MAX};
     // Every stream reply as received, with the finish paragraphs: what the export
     // writes. The hidden log view keeps only its newest lines.
     QByteArray rtLog;

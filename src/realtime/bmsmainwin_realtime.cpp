@@ -11,6 +11,7 @@
 #include "safesave.h"
 
 #include <QCursor>
+#include <climits>
 #include <QDebug>
 #include <QDir>
 #include <QFileDialog>
@@ -184,6 +185,7 @@ void BMSMainWin::DISPPWRSProcess(const QString& reply)
     RealTimeLogAppend(text);
 
     const RealTimeReply parsed = RealTimeReply::parse(reply);
+    double shownMinutes = 0;
     for (const RealTimeItem& item : parsed.items) {
         const QDateTime when = RealTimeReply::sampleTime(item.GetTime());
         if (item.GetID() == 1) {
@@ -196,7 +198,10 @@ void BMSMainWin::DISPPWRSProcess(const QString& reply)
         qDebug() << "NowTime:" << when << "tt:" << ms << "TimeInterval:" << minutes;
         RealTimePlot(minutes, item);
         BatterySocChange(currBatNum, item.GetSOCPer());
+        shownMinutes = minutes;
     }
+    if (!parsed.items.isEmpty())
+        RealTimeShow(shownMinutes);
     if (parsed.completed) {
         qDebug() << "orgdata succeess";
         MsgBox::show(this, QMessageBox::Information, tr("Message"), tr("RTdata on succcess!"));
@@ -315,44 +320,9 @@ void BMSMainWin::RealTimePlot(double minutes, const RealTimeItem& item)
     if (socMax > 100)
         socMax = 100;
 
-    struct Curve {
-        QChart* chart;
-        QValueAxis* axisY;
-        QLineSeries* series;
-        double low, high, value;
-    };
-    const Curve curves[] = {
-        {socChart, socAxisY, socSeries, double(socMin - 10), double(socMax + 10), double(s)},
-        {voltChart, voltAxisY, voltSeries, voltMin - 2.0, voltMax + 2.0, v},
-        {currChart, currAxisY, currSeries, currMin - 2.0, currMax + 2.0, i},
-        {tempChart, tempAxisY, tempSeries, tempMin - 10.0, tempMax + 10.0, t},
-    };
-    for (int k = 0; k < 4; ++k) {
-        const Curve& c = curves[k];
-        RealTimeTrace& trace = rtTraces[k];
-        const int from = trace.append(QPointF(minutes, c.value));
-        const bool changed = from < trace.points().size();
-        // While every sample is drawn, the series takes the point itself (animated);
-        // once the curve is thinned it is redrawn whole, without animation, and is
-        // handed over quietly: the axes move with nearly every sample, and that one
-        // redraw of the chart takes the new points along.
-        const bool appendOnly = changed && trace.samplesPerBucket() == 1 && from == c.series->count();
-        if (changed && !appendOnly) {
-            c.chart->setAnimationOptions(QChart::NoAnimation);
-            const QSignalBlocker quiet(c.series);
-            c.series->replace(trace.points());
-        }
-        QValueAxis* time = timeAxis(c.chart);
-        const double was[] = {time->min(), time->max(), c.axisY->min(), c.axisY->max()};
-        time->setRange(0, minutes);
-        c.axisY->setRange(c.low, c.high);
-        const bool moved = was[0] != time->min() || was[1] != time->max() || was[2] != c.axisY->min()
-                           || was[3] != c.axisY->max();
-        if (appendOnly)
-            c.series->append(trace.points().last());
-        else if (changed && !moved)
-            emit c.series->pointsReplaced();
-    }
+    const double values[] = {double(s), v, i, t};
+    for (int k = 0; k < 4; ++k)
+        rtDrawFrom[k] = qMin(rtDrawFrom[k], rtTraces[k].append(QPointF(minutes, values[k])));
     qDebug() << "SocValue:" << QPointF(minutes, s) << "VoltValue:" << QPointF(minutes, v)
              << "CurrValue:" << QPointF(minutes, i) << "TempValue:" << QPointF(minutes, t);
 
@@ -372,6 +342,53 @@ void BMSMainWin::RealTimePlot(double minutes, const RealTimeItem& item)
     if (t != lastTemp && !tempList.contains(whole)) {
         tempList << whole;
         lastTemp = whole;
+    }
+}
+
+// The charts take the samples of a reply at once: one redraw per chart, however many
+// rows the reply carried.
+void BMSMainWin::RealTimeShow(double minutes)
+{
+    struct Curve {
+        QChart* chart;
+        QValueAxis* axisY;
+        QLineSeries* series;
+        double low, high;
+    };
+    const Curve curves[] = {
+        {socChart, socAxisY, socSeries, double(socMin - 10), double(socMax + 10)},
+        {voltChart, voltAxisY, voltSeries, voltMin - 2.0, voltMax + 2.0},
+        {currChart, currAxisY, currSeries, currMin - 2.0, currMax + 2.0},
+        {tempChart, tempAxisY, tempSeries, tempMin - 10.0, tempMax + 10.0},
+    };
+    for (int k = 0; k < 4; ++k) {
+        const Curve& c = curves[k];
+        const QVector<QPointF>& points = rtTraces[k].points();
+        const int from = rtDrawFrom[k];
+        rtDrawFrom[k] = INT_MAX;
+        const bool changed = from < points.size();
+        // While every sample is drawn, the series takes the new points itself
+        // (animated); once the curve is thinned it is redrawn whole, without
+        // animation, and handed over quietly: the axes move with nearly every sample,
+        // and that one redraw of the chart takes the new points along.
+        const bool appendOnly = changed && rtTraces[k].samplesPerBucket() == 1 && from == c.series->count();
+        if (changed && !appendOnly) {
+            c.chart->setAnimationOptions(QChart::NoAnimation);
+            const QSignalBlocker quiet(c.series);
+            c.series->replace(points);
+        }
+        QValueAxis* time = timeAxis(c.chart);
+        const double was[] = {time->min(), time->max(), c.axisY->min(), c.axisY->max()};
+        time->setRange(0, minutes);
+        c.axisY->setRange(c.low, c.high);
+        const bool moved = was[0] != time->min() || was[1] != time->max() || was[2] != c.axisY->min()
+                           || was[3] != c.axisY->max();
+        if (appendOnly) {
+            for (int p = from; p < points.size(); ++p)
+                c.series->append(points.at(p));
+        } else if (changed && !moved) {
+            emit c.series->pointsReplaced();
+        }
     }
 }
 
