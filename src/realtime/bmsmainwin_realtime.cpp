@@ -421,12 +421,13 @@ void BMSMainWin::ShowRealTimeTip(const QString& text, bool leftOfCursor)
 {
     tipLab->setText(text);
     tipLab->setWordWrap(true);
+    // The framed look first: sized before it, the frame would cover the last line.
+    tipLab->setStyleSheet(kTipShownStyle);
     tipLab->setGeometry(kTipGeometry);
     tipLab->adjustSize();
     const QPoint cursor = mapFromGlobal(QCursor::pos());
     const double shift = leftOfCursor ? tipLab->width() : tipLab->width() / 4.0;
     tipLab->move(static_cast<int>(cursor.x() - shift), static_cast<int>(cursor.y() - 1.5 * tipLab->height()));
-    tipLab->setStyleSheet(kTipShownStyle);
     tipLab->raise();
     tipLab->show();
 }
