@@ -197,7 +197,10 @@ private:
     // Logout: the stream log and the curves go with the rest of the device's data.
     void RealTimeRecordClear();
     void RealTimeLogAppend(const QString& text);
-    void ShowRealTimeTip(const QString& text, bool leftOfCursor);
+    // The tip of a hovered curve: value (NaN when it is none of the run's) put into
+    // text after the time.
+    void ShowRealTimeTip(const QPointF& point, bool state, double value, const QString& text, int decimals,
+                         bool leftOfCursor);
 
 public:
     // ---- protocol state, shared by the subsystems ----

@@ -62,6 +62,13 @@ double listedNear(const QList<double>& list, double y, double tolerance)
     return qQNaN();
 }
 
+// The value nearest y if the run had it, or NaN (SOC and temperature are whole numbers).
+double listedWhole(const QList<int>& list, double y)
+{
+    const int value = qRound(y);
+    return list.contains(value) ? value : qQNaN();
+}
+
 double tolerance(double min, double max)
 {
     const double spread = max - min;
@@ -417,9 +424,16 @@ void BMSMainWin::RealTimeClear()
 // ---------------------------------------------------------------------------------
 // Hover tips
 
-void BMSMainWin::ShowRealTimeTip(const QString& text, bool leftOfCursor)
+void BMSMainWin::ShowRealTimeTip(const QPointF& point, bool state, double value, const QString& text,
+                                 int decimals, bool leftOfCursor)
 {
-    tipLab->setText(text);
+    if (!state) {
+        tipLab->hide();
+        return;
+    }
+    if (qIsNaN(value))
+        return; // not a value of the run: the tip stays as it was
+    tipLab->setText(text.arg(minutesText(point), QString::number(value, 'f', decimals)));
     tipLab->setWordWrap(true);
     // The framed look first: sized before it, the frame would cover the last line.
     tipLab->setStyleSheet(kTipShownStyle);
@@ -434,54 +448,26 @@ void BMSMainWin::ShowRealTimeTip(const QString& text, bool leftOfCursor)
 
 void BMSMainWin::SocPointHoverd(const QPointF& point, bool state)
 {
-    qDebug() << "socpoint:" << point;
-    qDebug() << "ylist size" << socList.size();
-    if (!state) {
-        tipLab->hide();
-        return;
-    }
-    const int y = qRound(point.y());
-    if (socList.contains(y))
-        ShowRealTimeTip(tr("Time: %1min\nSOC: %2%").arg(minutesText(point)).arg(y), false);
+    qDebug() << "socpoint:" << point << "ylist size" << socList.size();
+    ShowRealTimeTip(point, state, listedWhole(socList, point.y()), tr("Time: %1min\nSOC: %2%"), 0, false);
 }
 
 void BMSMainWin::VoltPointHoverd(const QPointF& point, bool state)
 {
-    if (!state) {
-        tipLab->hide();
-        return;
-    }
     const double diffy = tolerance(voltMin, voltMax);
-    qDebug() << "volt ylist.count:" << voltList.size();
-    qDebug() << "volt diffy:" << diffy;
-    const double v = listedNear(voltList, point.y(), diffy);
-    if (!qIsNaN(v))
-        ShowRealTimeTip(tr("Time: %1min\nVolt: %2V").arg(minutesText(point), QString::number(v, 'f', 1)), true);
+    qDebug() << "volt ylist.count:" << voltList.size() << "volt diffy:" << diffy;
+    ShowRealTimeTip(point, state, listedNear(voltList, point.y(), diffy), tr("Time: %1min\nVolt: %2V"), 1, true);
 }
 
 void BMSMainWin::CurrPointHoverd(const QPointF& point, bool state)
 {
-    if (!state) {
-        tipLab->hide();
-        return;
-    }
     const double diffy = tolerance(currMin, currMax);
-    qDebug() << "curr ylist.count:" << currList.size();
-    qDebug() << "curr diffy:" << diffy;
-    const double i = listedNear(currList, point.y(), diffy);
-    if (!qIsNaN(i))
-        ShowRealTimeTip(tr("Time: %1min\nCurr: %2A").arg(minutesText(point), QString::number(i, 'f', 1)), false);
+    qDebug() << "curr ylist.count:" << currList.size() << "curr diffy:" << diffy;
+    ShowRealTimeTip(point, state, listedNear(currList, point.y(), diffy), tr("Time: %1min\nCurr: %2A"), 1, false);
 }
 
 void BMSMainWin::TempPointHoverd(const QPointF& point, bool state)
 {
-    qDebug() << "Temppoint:" << point;
-    qDebug() << "tempylist size" << tempList.size();
-    if (!state) {
-        tipLab->hide();
-        return;
-    }
-    const int y = qRound(point.y());
-    if (tempList.contains(y))
-        ShowRealTimeTip(tr("Time: %1min\nTemp: %2℃").arg(minutesText(point)).arg(y), true);
+    qDebug() << "Temppoint:" << point << "tempylist size" << tempList.size();
+    ShowRealTimeTip(point, state, listedWhole(tempList, point.y()), tr("Time: %1min\nTemp: %2℃"), 0, true);
 }
