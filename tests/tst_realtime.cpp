@@ -64,6 +64,14 @@ QString contents(const QString& path)
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
 }
 
+// The window's stream log after these replies (the port counts as open).
+void feed(BMSMainWin& win, const QStringList& replies)
+{
+    win.portOpen = true;
+    for (const QString& r : replies)
+        win.DISPPWRSProcess(r);
+}
+
 } // namespace
 
 class TestRealTime : public QObject
@@ -71,299 +79,273 @@ class TestRealTime : public QObject
     Q_OBJECT
 
 private slots:
-    void readRows_data();
-    void readRows();
-    void axes_data();
-    void axes();
-    void hoverTips_data();
-    void hoverTips();
-    void narrowScreenFonts();
-    void traceKeepsExtremes_data();
-    void traceKeepsExtremes();
-    void exportLog_data();
-    void exportLog();
-    void portClosed_data();
-    void portClosed();
-    void endToEnd();
-};
-
-void TestRealTime::readRows_data()
-{
-    QTest::addColumn<QString>("reply");
-    QTest::addColumn<QString>("items");
-    const QString r1 = at(1, "12:00:00", 85), r2 = at(2, "12:00:30", 84);
-    QTest::newRow("header, 16-field rows, ack") << kHead + r1 + r2 + row(3, "23-05-01 12:01:00", "52000", 300, 25400, "84") + kAck
-        << "1 23-05-01 12:00:00 52.1 -1.2 25 85 95000|2 23-05-01 12:00:30 52.1 -1.2 25 84 95000|3 23-05-01 12:01:00 52 0.3 25.4 84 95000";
-    QTest::newRow("17 fields, four-digit year") << row(7, "2023-05-01 12:00:00", "52100", 3000, 31500, "90%", true)
-                                                << "7 2023-05-01 12:00:00 52.1 3 31.5 90 95000";
-    QTest::newRow("15 fields end the rows") << r1 + r2.section(' ', 0, 14) + "\n" + r2 << "1 23-05-01 12:00:00 52.1 -1.2 25 85 95000";
-    QTest::newRow("18 fields are skipped") << r1 + r2.trimmed() + " 7 8\n" + at(3, "12:01:00", 83)
-                                           << "1 23-05-01 12:00:00 52.1 -1.2 25 85 95000|3 23-05-01 12:01:00 52.1 -1.2 25 83 95000";
-    QTest::newRow("not a number") << row(1, "23-05-01 12:00:00", "5x100", -1200, 25000, "85%") << "1 23-05-01 12:00:00 0 -1.2 25 85 95000";
-    QTest::newRow("unknown command") << "disp pwrs 1\r\r\nUnknown command\r\r\n" << "";
-}
-
-void TestRealTime::readRows()
-{
-    QFETCH(QString, reply);
-    QFETCH(QString, items);
-    QStringList read;
-    for (const RealTimeItem& i : RealTimeReply::parse(reply).items)
-        read << QStringList{QString::number(i.GetID()), i.GetTime(), QString::number(i.GetVolt()), QString::number(i.GetCurrent()),
-                            QString::number(i.GetTemp()), QString::number(i.GetSOCPer()), QString::number(i.GetCoul())}.join(' ');
-    QCOMPARE(read.join('|'), items);
-}
-
-void TestRealTime::axes_data()
-{
-    QTest::addColumn<QStringList>("replies");
-    QTest::addColumn<QString>("shown");
-    QTest::addColumn<int>("boxes");
-    QTest::newRow("first sample") << QStringList{kHead + at(1, "12:00:00", 85) + kAck}
-                                  << "0-0 75-95 50.1-54.1 -3.2-2 15-35 1" << 1;
-    QTest::newRow("half a minute later") << QStringList{at(1, "12:00:00", 85), at(2, "12:00:30", 84)} << "0-0.5 74-95 50.1-54.1 -3.2-2 15-35 2" << 0;
-    QTest::newRow("SOC 3 and 100") << QStringList{at(1, "12:00:00", 3), at(2, "12:00:30", 100)} << "0-0.5 0-110 50.1-54.1 -3.2-2 15-35 2" << 0;
-    QTest::newRow("both year formats") << QStringList{at(1, "12:00:00", 85), row(2, "2023-05-01 12:01:00", "52100", -1200, 25000, "85%", true)}
-                                       << "0-1 75-95 50.1-54.1 -3.2-2 15-35 2" << 0;
-    QTest::newRow("before the first ID 1") << QStringList{at(5, "12:00:00", 85), at(6, "12:07:00", 85)} << "0-0 0-95 -2-54.1 -3.2-2 -10-35 2" << 0;
-    QTest::newRow("unknown command") << QStringList{"disp pwrs 1\r\r\nUnknown command\r\r\n"} << "0-1 0-110 0-1 0-1 0-1 0" << 0;
-}
-
-void TestRealTime::axes()
-{
-    QFETCH(QStringList, replies);
-    QFETCH(QString, shown);
-    QFETCH(int, boxes);
-    WindowFixture f;
-    f.win.portOpen = true;
-    for (const QString& r : replies)
-        f.win.DISPPWRSProcess(r);
-    QVERIFY(f.win.rtDisplaying);
-    auto* time = qobject_cast<QValueAxis*>(f.win.tempChart->axes(Qt::Horizontal).last());
-    QCOMPARE(QStringList({range(time), range(f.win.socAxisY), range(f.win.voltAxisY), range(f.win.currAxisY),
-                          range(f.win.tempAxisY), QString::number(f.win.voltSeries->count())}).join(' '), shown);
-    QCOMPARE(f.boxes.seen(), boxes ? QStringList{"Message|RTdata on succcess!"} : QStringList());
-}
-
-void TestRealTime::hoverTips_data()
-{
-    QTest::addColumn<QStringList>("replies");
-    QTest::addColumn<int>("chart");
-    QTest::addColumn<QPointF>("point");
-    QTest::addColumn<bool>("leave");
-    QTest::addColumn<QString>("tip");
-    const QStringList soc{at(1, "12:00:00", 85), at(2, "12:01:30", 84)};
-    QTest::newRow("SOC listed") << soc << 0 << QPointF(1.5, 84.4) << false << "Time: 1.50min\nSOC: 84%";
-    QTest::newRow("leaving hides") << soc << 0 << QPointF(1.5, 84.4) << true << "";
-    QTest::newRow("SOC 0 after a restart") << QStringList{at(1, "12:00:00", 0)} << 0 << QPointF(-1, 0.2) << false << "";
-    const QStringList volt{row(1, "23-05-01 12:00:00", "30000", 0, 25000, "85"), row(2, "23-05-01 12:01:00", "60000", 0, 25000, "85")};
-    QTest::newRow("volt within a hundredth of 30 V") << volt << 1 << QPointF(1, 59.75) << false << "Time: 1.00min\nVolt: 60.0V";
-    QTest::newRow("volt 0.5 V away") << volt << 1 << QPointF(1, 59.5) << false << "";
-    const QStringList curr{at(1, "12:00:00", 85), row(2, "23-05-01 12:00:30", "52100", -1300, 25000, "85")};
-    QTest::newRow("current within 0.1 A") << curr << 2 << QPointF(0.25, -1.25) << false << "Time: 0.25min\nCurr: -1.2A";
-    QTest::newRow("current 0.15 A away") << curr << 2 << QPointF(0.25, -1.45) << false << "";
-    const QStringList temp{row(1, "23-05-01 12:00:00", "52100", 0, 25400, "85"), row(2, "23-05-01 12:00:30", "52100", 0, 25800, "85")};
-    QTest::newRow("25.4 and 25.8 list 25") << temp << 3 << QPointF(0.5, 25.3) << false << "Time: 0.50min\nTemp: 25℃";
-    QTest::newRow("26 not listed") << temp << 3 << QPointF(0.5, 25.7) << false << "";
-}
-
-void TestRealTime::hoverTips()
-{
-    QFETCH(QStringList, replies);
-    QFETCH(int, chart);
-    QFETCH(QPointF, point);
-    QFETCH(bool, leave);
-    QFETCH(QString, tip);
-    WindowFixture f;
-    for (const QString& r : replies)
-        f.win.DISPPWRSProcess(r);
-    const auto hover = std::array<void (BMSMainWin::*)(const QPointF&, bool), 4>{
-        &BMSMainWin::SocPointHoverd, &BMSMainWin::VoltPointHoverd, &BMSMainWin::CurrPointHoverd, &BMSMainWin::TempPointHoverd}[chart];
-    (f.win.*hover)(point, true);
-    if (leave)
-        (f.win.*hover)(point, false);
-    QCOMPARE(f.win.tipLab->isHidden() ? QString() : f.win.tipLab->text(), tip);
-}
-
-void TestRealTime::narrowScreenFonts()
-{
-    WindowFixture f;
-    f.win.widthRate = 0.7; // 1344 pixels
-    f.win.RateOfChartInit();
-    QChart* c = f.win.voltChart;
-    QCOMPARE(QList<int>({c->titleFont().pointSize(), c->legend()->font().pointSize(), f.win.voltAxisY->titleFont().pointSize(),
-                         c->axes(Qt::Horizontal).last()->labelsFont().pointSize(), f.win.tipLab->font().pointSize()}),
-             QList<int>({11, 6, 10, 8, 11}));
-}
-
-void TestRealTime::traceKeepsExtremes_data()
-{
-    QTest::addColumn<int>("samples");
-    QTest::newRow("short run drawn whole") << 100;
-    QTest::newRow("a day thinned") << 86400;
-}
-
-void TestRealTime::traceKeepsExtremes()
-{
-    QFETCH(int, samples);
-    RealTimeTrace trace;
-    QVector<QPointF> all, series;
-    for (int i = 0; i < samples; ++i) {
-        const double y = i == samples / 3 ? 500 : i == 2 * samples / 3 ? -500 : (i % 600) / 6.0;
-        all << QPointF(i / 60.0, y);
-        // The window's series follows the same way: points before `from` stay.
-        const int from = trace.append(all.last());
-        series.resize(qMin(from, series.size()));
-        series += trace.points().mid(series.size());
+    void readRows_data()
+    {
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<QString>("items");
+        const QString r1 = at(1, "12:00:00", 85), r2 = at(2, "12:00:30", 84);
+        QTest::newRow("header, 16-field rows, ack") << kHead + r1 + r2 + row(3, "23-05-01 12:01:00", "52000", 300, 25400, "84") + kAck
+            << "1 23-05-01 12:00:00 52.1 -1.2 25 85 95000|2 23-05-01 12:00:30 52.1 -1.2 25 84 95000|3 23-05-01 12:01:00 52 0.3 25.4 84 95000";
+        QTest::newRow("17 fields, four-digit year") << row(7, "2023-05-01 12:00:00", "52100", 3000, 31500, "90%", true)
+                                                    << "7 2023-05-01 12:00:00 52.1 3 31.5 90 95000";
+        QTest::newRow("15 fields end the rows") << r1 + r2.section(' ', 0, 14) + "\n" + r2 << "1 23-05-01 12:00:00 52.1 -1.2 25 85 95000";
+        QTest::newRow("18 fields are skipped") << r1 + r2.trimmed() + " 7 8\n" + at(3, "12:01:00", 83)
+                                               << "1 23-05-01 12:00:00 52.1 -1.2 25 85 95000|3 23-05-01 12:01:00 52.1 -1.2 25 83 95000";
+        QTest::newRow("not a number") << row(1, "23-05-01 12:00:00", "5x100", -1200, 25000, "85%") << "1 23-05-01 12:00:00 0 -1.2 25 85 95000";
+        QTest::newRow("unknown command") << "disp pwrs 1\r\r\nUnknown command\r\r\n" << "";
     }
-    QCOMPARE(series, trace.points());
-    if (samples <= 128)
-        QCOMPARE(trace.points(), all);
-    QVERIFY(trace.points().size() <= 256);
-    QVERIFY(trace.points().contains(all.at(samples / 3)) && trace.points().contains(all.at(2 * samples / 3)));
-    QVERIFY(std::is_sorted(series.begin(), series.end(), [](QPointF a, QPointF b) { return a.x() < b.x(); }));
-}
 
-void TestRealTime::exportLog_data()
-{
-    QTest::addColumn<QString>("mode");
-    QTest::addColumn<QString>("box");
-    QTest::newRow("after a stop") << "stopped" << "";
-    QTest::newRow("cancelled") << "cancel" << "";
-    QTest::newRow("while streaming") << "streaming" << "Message|Can't download, Please click \"RTData OFF\"!";
-    QTest::newRow("read-only folder") << "readonly" << "Warning|Can't save %1!\n";
-    QTest::newRow("disk full") << "full" << "Warning|Can't save %1!\n";
-}
-
-void TestRealTime::exportLog()
-{
-    QFETCH(QString, mode);
-    QFETCH(QString, box);
-    WindowFixture f;
-    SaveAs dialog;
-    QTemporaryDir dir;
-    const QString file = dir.filePath("rt.txt");
-    QFile old(file);
-    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old export\n") == 11);
-    old.close();
-    f.win.settings->setValue("path/downpath", ".");
-    f.win.portOpen = true;
-    f.win.DISPPWRSProcess(kHead + at(1, "12:00:00", 85) + kAck);
-    if (mode != "streaming")
-        f.win.DispStopProcess("@disp 0\nCommand completed successfully\n$$");
-    f.boxes.clear();
-    dialog.path = mode == "cancel" ? QString() : file;
-
-    rlimit fileSize{};
-    getrlimit(RLIMIT_FSIZE, &fileSize);
-    if (mode == "readonly") {
-        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
-        setfsuid(65534); // root writes anywhere; nobody does not
-    } else if (mode == "full") {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit tiny{16, fileSize.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &tiny);
+    void readRows()
+    {
+        QFETCH(QString, reply);
+        QFETCH(QString, items);
+        QStringList read;
+        for (const RealTimeItem& i : RealTimeReply::parse(reply).items)
+            read << QStringList{QString::number(i.GetID()), i.GetTime(), QString::number(i.GetVolt()), QString::number(i.GetCurrent()),
+                                QString::number(i.GetTemp()), QString::number(i.GetSOCPer()), QString::number(i.GetCoul())}.join(' ');
+        QCOMPARE(read.join('|'), items);
     }
-    f.win.RTDataDownBtn_clicked();
-    setfsuid(0);
-    setrlimit(RLIMIT_FSIZE, &fileSize);
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
-    const bool saved = mode == "stopped";
-    QCOMPARE(f.boxes.count(), box.isEmpty() ? 0 : 1);
-    if (!box.isEmpty()) // the file and, after it, the system's reason
-        QVERIFY2(f.boxes.seen().first().startsWith(QString(box).replace("%1", file)) && !f.boxes.seen().first().endsWith('\n'),
-                 qPrintable(f.boxes.seen().first()));
-    QCOMPARE(dialog.asked, mode == "streaming" ? 0 : 1);
-    QCOMPARE(contents(file), saved ? f.w<QTextBrowser>("RTDataTextBrow")->toPlainText() : "old export\n");
-    if (saved)
-        QCOMPARE(contents(file), QString(kHead + at(1, "12:00:00", 85) + kAck).remove('\r') + "\n\nfinish");
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"rt.txt"}); // nothing half-written left
-    QCOMPARE(f.win.settings->value("path/downpath").toString(), saved ? dir.path() : ".");
-}
+    void axes_data()
+    {
+        QTest::addColumn<QStringList>("replies");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("boxes");
+        QTest::newRow("first sample") << QStringList{kHead + at(1, "12:00:00", 85) + kAck}
+                                      << "0-0 75-95 50.1-54.1 -3.2-2 15-35 1" << 1;
+        QTest::newRow("half a minute later") << QStringList{at(1, "12:00:00", 85), at(2, "12:00:30", 84)} << "0-0.5 74-95 50.1-54.1 -3.2-2 15-35 2" << 0;
+        QTest::newRow("SOC 3 and 100") << QStringList{at(1, "12:00:00", 3), at(2, "12:00:30", 100)} << "0-0.5 0-110 50.1-54.1 -3.2-2 15-35 2" << 0;
+        QTest::newRow("both year formats") << QStringList{at(1, "12:00:00", 85), row(2, "2023-05-01 12:01:00", "52100", -1200, 25000, "85%", true)}
+                                           << "0-1 75-95 50.1-54.1 -3.2-2 15-35 2" << 0;
+        QTest::newRow("before the first ID 1") << QStringList{at(5, "12:00:00", 85), at(6, "12:07:00", 85)} << "0-0 0-95 -2-54.1 -3.2-2 -10-35 2" << 0;
+        QTest::newRow("unknown command") << QStringList{"disp pwrs 1\r\r\nUnknown command\r\r\n"} << "0-1 0-110 0-1 0-1 0-1 0" << 0;
+    }
 
-void TestRealTime::portClosed_data()
-{
-    QTest::addColumn<bool>("unplug");
-    QTest::addColumn<QString>("box");
-    QTest::newRow("logout") << false << "Message|The real-time recording was stopped.";
-    QTest::newRow("unplugged") << true << "Error|The serial port diconnect! Please check!\n\nThe real-time recording was stopped.";
-}
+    void axes()
+    {
+        QFETCH(QStringList, replies);
+        QFETCH(QString, shown);
+        QFETCH(int, boxes);
+        WindowFixture f;
+        feed(f.win, replies);
+        QVERIFY(f.win.rtDisplaying);
+        auto* time = qobject_cast<QValueAxis*>(f.win.tempChart->axes(Qt::Horizontal).last());
+        QCOMPARE(QStringList({range(time), range(f.win.socAxisY), range(f.win.voltAxisY), range(f.win.currAxisY),
+                              range(f.win.tempAxisY), QString::number(f.win.voltSeries->count())}).join(' '), shown);
+        QCOMPARE(f.boxes.seen(), boxes ? QStringList{"Message|RTdata on succcess!"} : QStringList());
+    }
 
-void TestRealTime::portClosed()
-{
-    QFETCH(bool, unplug);
-    QFETCH(QString, box);
-    WindowFixture f;
-    f.win.portListProvider = [] { return QStringList{QStringLiteral("/dev/ttyS0")}; };
-    f.win.ReflashSerialComx();
-    QVERIFY(f.login()); // typed: the port vanishes with its node
-    f.win.RealBtn_clicked();
-    f.button("RTDataOnBtn")->click();
-    QVERIFY(f.pty.readUntil("disp pwrs 1\n", 2000).endsWith("\ndisp pwrs 1\n"));
-    f.pty.write((kHead + at(1, "12:00:00", 85) + kAck).toLatin1());
-    QTRY_VERIFY(f.win.rtDisplaying);
-    f.boxes.clear();
-    if (unplug) {
-        f.pty.closeMaster();
+    void hoverTips_data()
+    {
+        QTest::addColumn<QStringList>("replies");
+        QTest::addColumn<int>("chart");
+        QTest::addColumn<QPointF>("point");
+        QTest::addColumn<bool>("leave");
+        QTest::addColumn<QString>("tip");
+        const QStringList soc{at(1, "12:00:00", 85), at(2, "12:01:30", 84)};
+        QTest::newRow("SOC listed") << soc << 0 << QPointF(1.5, 84.4) << false << "Time: 1.50min\nSOC: 84%";
+        QTest::newRow("leaving hides") << soc << 0 << QPointF(1.5, 84.4) << true << "";
+        QTest::newRow("SOC 0 after a restart") << QStringList{at(1, "12:00:00", 0)} << 0 << QPointF(-1, 0.2) << false << "";
+        const QStringList volt{row(1, "23-05-01 12:00:00", "30000", 0, 25000, "85"), row(2, "23-05-01 12:01:00", "60000", 0, 25000, "85")};
+        QTest::newRow("volt within a hundredth of 30 V") << volt << 1 << QPointF(1, 59.75) << false << "Time: 1.00min\nVolt: 60.0V";
+        QTest::newRow("volt 0.5 V away") << volt << 1 << QPointF(1, 59.5) << false << "";
+        const QStringList curr{at(1, "12:00:00", 85), row(2, "23-05-01 12:00:30", "52100", -1300, 25000, "85")};
+        QTest::newRow("current within 0.1 A") << curr << 2 << QPointF(0.25, -1.25) << false << "Time: 0.25min\nCurr: -1.2A";
+        QTest::newRow("current 0.15 A away") << curr << 2 << QPointF(0.25, -1.45) << false << "";
+        const QStringList temp{row(1, "23-05-01 12:00:00", "52100", 0, 25400, "85"), row(2, "23-05-01 12:00:30", "52100", 0, 25800, "85")};
+        QTest::newRow("25.4 and 25.8 list 25") << temp << 3 << QPointF(0.5, 25.3) << false << "Time: 0.50min\nTemp: 25℃";
+        QTest::newRow("26 not listed") << temp << 3 << QPointF(0.5, 25.7) << false << "";
+    }
+
+    void hoverTips()
+    {
+        QFETCH(QStringList, replies);
+        QFETCH(int, chart);
+        QFETCH(QPointF, point);
+        QFETCH(bool, leave);
+        QFETCH(QString, tip);
+        WindowFixture f;
+        feed(f.win, replies);
+        const auto hover = std::array<void (BMSMainWin::*)(const QPointF&, bool), 4>{
+            &BMSMainWin::SocPointHoverd, &BMSMainWin::VoltPointHoverd, &BMSMainWin::CurrPointHoverd, &BMSMainWin::TempPointHoverd}[chart];
+        (f.win.*hover)(point, true);
+        if (leave)
+            (f.win.*hover)(point, false);
+        QCOMPARE(f.win.tipLab->isHidden() ? QString() : f.win.tipLab->text(), tip);
+    }
+
+    void narrowScreenFonts()
+    {
+        WindowFixture f;
+        f.win.widthRate = 0.7; // 1344 pixels
+        f.win.RateOfChartInit();
+        QChart* c = f.win.voltChart;
+        QCOMPARE(QList<int>({c->titleFont().pointSize(), c->legend()->font().pointSize(), f.win.voltAxisY->titleFont().pointSize(),
+                             c->axes(Qt::Horizontal).last()->labelsFont().pointSize(), f.win.tipLab->font().pointSize()}),
+                 QList<int>({11, 6, 10, 8, 11}));
+    }
+
+    // What a chart draws of a short run and of a day: every sample, or a few hundred
+    // points that keep the highest and the lowest.
+    void traceKeepsExtremes()
+    {
+        for (const int samples : {100, 86400}) {
+            RealTimeTrace trace;
+            QVector<QPointF> all, series;
+            for (int i = 0; i < samples; ++i) {
+                all << QPointF(i / 60.0, i == samples / 3 ? 500 : i == 2 * samples / 3 ? -500 : (i % 600) / 6.0);
+                // The window's series follows the same way: points before `from` stay.
+                const int from = trace.append(all.last());
+                series.resize(qMin(from, series.size()));
+                series += trace.points().mid(series.size());
+            }
+            QCOMPARE(series, trace.points());
+            QVERIFY(samples > 128 || trace.points() == all);
+            QVERIFY(trace.points().size() <= 256);
+            QVERIFY(series.contains(all.at(samples / 3)) && series.contains(all.at(2 * samples / 3)));
+            QVERIFY(std::is_sorted(series.begin(), series.end(), [](QPointF a, QPointF b) { return a.x() < b.x(); }));
+        }
+    }
+
+    void exportLog_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("after a stop") << "stopped" << "";
+        QTest::newRow("cancelled") << "cancel" << "";
+        QTest::newRow("while streaming") << "streaming" << "Message|Can't download, Please click \"RTData OFF\"!";
+        QTest::newRow("read-only folder") << "readonly" << "Warning|Can't save %1!\n";
+        QTest::newRow("disk full") << "full" << "Warning|Can't save %1!\n";
+    }
+
+    void exportLog()
+    {
+        QFETCH(QString, mode);
+        QFETCH(QString, box);
+        WindowFixture f;
+        SaveAs dialog;
+        QTemporaryDir dir;
+        const QString file = dir.filePath("rt.txt");
+        QFile old(file);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old export\n") == 11);
+        old.close();
+        f.win.settings->setValue("path/downpath", ".");
+        feed(f.win, {kHead + at(1, "12:00:00", 85) + kAck});
+        if (mode != "streaming")
+            f.win.DispStopProcess("@disp 0\nCommand completed successfully\n$$");
+        f.boxes.clear();
+        dialog.path = mode == "cancel" ? QString() : file;
+
+        rlimit fileSize{};
+        getrlimit(RLIMIT_FSIZE, &fileSize);
+        if (mode == "readonly") {
+            QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+            setfsuid(65534); // root writes anywhere; nobody does not
+        } else if (mode == "full") {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit tiny{16, fileSize.rlim_max};
+            setrlimit(RLIMIT_FSIZE, &tiny);
+        }
+        f.win.RTDataDownBtn_clicked();
+        setfsuid(0);
+        setrlimit(RLIMIT_FSIZE, &fileSize);
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+        const bool saved = mode == "stopped";
+        // One box at most, naming the file and then the system's reason.
+        const QString seen = f.boxes.seen().join('|');
+        QVERIFY2(box.isEmpty() ? seen.isEmpty() : seen.startsWith(QString(box).replace("%1", file)) && !seen.endsWith('\n'),
+                 qPrintable(seen));
+        QCOMPARE(dialog.asked, mode == "streaming" ? 0 : 1);
+        QCOMPARE(contents(file), saved ? QString(kHead + at(1, "12:00:00", 85) + kAck).remove('\r') + "\n\nfinish" : "old export\n");
+        if (saved)
+            QCOMPARE(contents(file), f.w<QTextBrowser>("RTDataTextBrow")->toPlainText());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"rt.txt"}); // nothing half-written left
+        QCOMPARE(f.win.settings->value("path/downpath").toString(), saved ? dir.path() : ".");
+    }
+
+    void portClosed_data()
+    {
+        QTest::addColumn<bool>("unplug");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("logout") << false << "Message|The real-time recording was stopped.";
+        QTest::newRow("unplugged") << true << "Error|The serial port diconnect! Please check!\n\nThe real-time recording was stopped.";
+    }
+
+    void portClosed()
+    {
+        QFETCH(bool, unplug);
+        QFETCH(QString, box);
+        WindowFixture f;
+        f.win.portListProvider = [] { return QStringList{QStringLiteral("/dev/ttyS0")}; };
         f.win.ReflashSerialComx();
-    } else {
-        f.win.CloseBtn_clicked();
+        QVERIFY(f.login()); // typed: the port vanishes with its node
+        f.win.RealBtn_clicked();
+        f.button("RTDataOnBtn")->click();
+        QVERIFY(f.pty.readUntil("disp pwrs 1\n", 2000).endsWith("\ndisp pwrs 1\n"));
+        f.pty.write((kHead + at(1, "12:00:00", 85) + kAck).toLatin1());
+        QTRY_VERIFY(f.win.rtDisplaying);
+        f.boxes.clear();
+        if (unplug) {
+            f.pty.closeMaster();
+            f.win.ReflashSerialComx();
+        } else {
+            f.win.CloseBtn_clicked();
+        }
+        QCOMPARE(f.boxes.seen(), QStringList{box});
+        f.win.DISPPWRSProcess(at(2, "12:00:30", 84)); // still on its way when the port went
+        QVERIFY(!f.win.rtDisplaying);
+        QCOMPARE(f.win.socSeries->count(), unplug ? 2 : 1); // logout clears the record, a loss keeps it
+        f.button("BasicBtn")->click();
+        QCOMPARE(f.page(), 1);
+        QCOMPARE(f.boxes.count(), 1);
     }
-    QCOMPARE(f.boxes.seen(), QStringList{box});
-    f.win.DISPPWRSProcess(at(2, "12:00:30", 84)); // still on its way when the port went
-    QVERIFY(!f.win.rtDisplaying);
-    QCOMPARE(f.win.socSeries->count(), unplug ? 2 : 1); // logout clears the record, a loss keeps it
-    f.button("BasicBtn")->click();
-    QCOMPARE(f.page(), 1);
-    QCOMPARE(f.boxes.count(), 1);
-}
 
-void TestRealTime::endToEnd()
-{
-    SimOptions o;
-    o.sampleMs = 100; // ten samples a second
-    BoxRecorder boxes;
-    BmsSimulator sim(o);
-    BMSMainWin win;
-    SaveAs dialog;
-    QStringList wire;
-    connect(&sim, &BmsSimulator::commandReceived, this, [&wire](const QString& line) { wire << line; });
-    QString received;
-    win.routeObserver = [&received](const char* parser, const QString& r) {
-        if (QByteArray(parser) == "DISPPWRSProcess")
-            received += QString(r).remove('\r');
-    };
-    QVERIFY(sim.start());
-    win.show();
-    win.findChild<QComboBox*>("PortComBox")->setCurrentText(sim.portPath());
-    win.OpenBtn_clicked();
-    win.RealBtn_clicked();
-    QCOMPARE(win.findChild<QLabel*>("CurrBatNumLab")->text(), "1");
-    QTRY_COMPARE_WITH_TIMEOUT(win.presentNum, 3, 3000); // "pwrsys" answered
+    void endToEnd()
+    {
+        SimOptions o;
+        o.sampleMs = 100; // ten samples a second
+        BoxRecorder boxes;
+        BmsSimulator sim(o);
+        BMSMainWin win;
+        SaveAs dialog;
+        QStringList wire;
+        connect(&sim, &BmsSimulator::commandReceived, this, [&wire](const QString& line) { wire << line; });
+        QString received; // what reached the stream parser
+        win.routeObserver = [&received](const char* parser, const QString& r) {
+            received += QByteArray(parser) == "DISPPWRSProcess" ? QString(r).remove('\r') : QString();
+        };
+        QVERIFY(sim.start());
+        win.show();
+        win.findChild<QComboBox*>("PortComBox")->setCurrentText(sim.portPath());
+        win.OpenBtn_clicked();
+        win.RealBtn_clicked();
+        QCOMPARE(win.findChild<QLabel*>("CurrBatNumLab")->text(), "1");
+        QTRY_COMPARE_WITH_TIMEOUT(win.presentNum, 3, 3000); // "pwrsys" answered
 
-    win.findChild<QPushButton*>("RTDataOnBtn")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(win.tempSeries->count() >= 12, 5000);
-    QCOMPARE(wire.last(), "disp pwrs 1");
-    for (QLineSeries* s : {win.socSeries, win.voltSeries, win.currSeries})
-        QVERIFY(s->count() >= 12);
-    QCOMPARE(win.gauges().first()->getValue(), win.socSeries->points().last().y());
-    win.findChild<QPushButton*>("BasicBtn")->click();
-    QCOMPARE(win.findChild<QStackedWidget*>("StackWid")->currentIndex(), 2);
+        win.findChild<QPushButton*>("RTDataOnBtn")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(win.tempSeries->count() >= 12, 5000);
+        QCOMPARE(wire.last(), "disp pwrs 1");
+        for (QLineSeries* s : {win.socSeries, win.voltSeries, win.currSeries})
+            QVERIFY(s->count() >= 12);
+        QCOMPARE(win.gauges().first()->getValue(), win.socSeries->points().last().y());
+        win.findChild<QPushButton*>("BasicBtn")->click();
+        QCOMPARE(win.findChild<QStackedWidget*>("StackWid")->currentIndex(), 2);
 
-    win.findChild<QPushButton*>("RTDataOffBtn")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(!win.rtDisplaying, 3000);
-    QCOMPARE(wire.last(), "disp 0");
-    QCOMPARE(boxes.seen(), QStringList({"Message|RTdata on succcess!",
-                                        "Message|In real-time rendering, can't switch pages!\nPlease click \"RTData OFF\"!",
-                                        "Message|RTdata off succcess!"}));
-    QTemporaryDir dir;
-    dialog.path = dir.filePath("run.txt");
-    win.findChild<QPushButton*>("RTDataDownBtn")->click();
-    QCOMPARE(contents(dialog.path), received + "\n\nfinish");
-    win.findChild<QPushButton*>("BasicBtn")->click();
-    QCOMPARE(win.findChild<QStackedWidget*>("StackWid")->currentIndex(), 1);
-}
+        win.findChild<QPushButton*>("RTDataOffBtn")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!win.rtDisplaying, 3000);
+        QCOMPARE(wire.last(), "disp 0");
+        QCOMPARE(boxes.seen(), QStringList({"Message|RTdata on succcess!",
+                                            "Message|In real-time rendering, can't switch pages!\nPlease click \"RTData OFF\"!",
+                                            "Message|RTdata off succcess!"}));
+        QTemporaryDir dir;
+        dialog.path = dir.filePath("run.txt");
+        win.findChild<QPushButton*>("RTDataDownBtn")->click();
+        QCOMPARE(contents(dialog.path), received + "\n\nfinish");
+        win.findChild<QPushButton*>("BasicBtn")->click();
+        QCOMPARE(win.findChild<QStackedWidget*>("StackWid")->currentIndex(), 1);
+    }
+};
 
 QTEST_MAIN(TestRealTime)
 #include "tst_realtime.moc"
