@@ -64,7 +64,6 @@ private slots:
     void lineEnds_data();
     void lineEnds();
     void selfTestHoldsInputUntilDone();
-    void streamPrintsEverySample();
     void xmodemReceiver_data();
     void xmodemReceiver();
     void loaderWholeRun_data();
@@ -241,21 +240,6 @@ void TestSimConsole::loaderWholeRun()
     QCOMPARE(c.mode(), SimConsole::Mode::Console);
     QCOMPARE(c.loggedIn(), false);
     QCOMPARE(c.device().storedImage(), ending.startsWith("Version") ? QByteArray() : file);
-}
-
-// With a short sample time the stream prints every sample, a device second apart, in
-// one burst a second: hours of samples pass in minutes.
-void TestSimConsole::streamPrintsEverySample()
-{
-    SimOptions o;
-    o.sampleMs = 10;
-    SimConsole c(o);
-    QVERIFY(joined(c.feed("\ndisp pwrs 1\n")).contains("\r\r\n1 24-06-01 08:00:00 "));
-    const QList<SimConsole::Output> out = c.advance(1000);
-    QCOMPARE(out.size(), 1);
-    const QStringList rows = QString::fromLatin1(out.first().bytes).split("\r\r\n", Qt::SkipEmptyParts);
-    QCOMPARE(rows.size(), 100);
-    QVERIFY(rows.first().startsWith("2 24-06-01 08:00:01 ") && rows.last().startsWith("101 24-06-01 08:01:40 "));
 }
 
 QTEST_GUILESS_MAIN(TestSimConsole)
