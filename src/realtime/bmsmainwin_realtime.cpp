@@ -11,7 +11,6 @@
 #include "safesave.h"
 
 #include <QCursor>
-#include <climits>
 #include <QDebug>
 #include <QDir>
 #include <QFileDialog>
@@ -26,6 +25,8 @@
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
 
+#include <climits>
+
 using namespace QtCharts;
 
 namespace {
@@ -37,8 +38,6 @@ const QString kTipShownStyle = QStringLiteral("color: rgb(74, 120, 222); border:
 const QRect kTipGeometry(1290, 0, 120, 30);
 // The hidden log view keeps this many lines; the whole stream is in rtLog.
 constexpr int kLogViewLines = 1000;
-
-enum Trace { SocTrace, VoltTrace, CurrTrace, TempTrace };
 
 // Each chart reaches its time axis as its last horizontal one.
 QValueAxis* timeAxis(QChart* chart)
@@ -268,8 +267,7 @@ void BMSMainWin::ClearRTDataBtn_clicked()
                      tr("Can't clean all, Please click \"RTData OFF\"!"));
         return;
     }
-    ui->RTDataTextBrow->clear();
-    rtLog.clear();
+    RealTimeRecordClear();
     RealTimeClear();
 }
 
