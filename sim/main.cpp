@@ -121,7 +121,7 @@ int main(int argc, char* argv[])
     opt(QStringLiteral("events"), QStringLiteral("Events in the history at start."), QStringLiteral("N"), QString::number(d.events));
     opt(QStringLiteral("page-rows"), QStringLiteral("Event rows per listing page."), QStringLiteral("N"), QString::number(d.pageRows));
     opt(QStringLiteral("speed"), QStringLiteral("How many times faster than real time the charge moves."), QStringLiteral("X"), QString::number(d.speed));
-    opt(QStringLiteral("sample-ms"), QStringLiteral("How often the device takes a new sample."), QStringLiteral("MS"), QString::number(d.sampleMs));
+    opt(QStringLiteral("sample-ms"), QStringLiteral("How often the device takes a new sample (one second of device time; the stream prints every one)."), QStringLiteral("MS"), QString::number(d.sampleMs));
     opt(QStringLiteral("blank-barcode"), QStringLiteral("Packs without a barcode, e.g. 2,3."), QStringLiteral("LIST"));
     opt(QStringLiteral("sensor-fault"), QStringLiteral("Packs with a sensor fault from the start (the self-test fails), e.g. 2."), QStringLiteral("LIST"));
     opt(QStringLiteral("start-time"), QStringLiteral("Device clock at start, \"yyyy-MM-dd HH:mm:ss\"."), QStringLiteral("TIME"),

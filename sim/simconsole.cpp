@@ -102,10 +102,22 @@ QList<SimConsole::Output> SimConsole::advance(qint64 ms)
         if (m_nextTick <= m_now) {
             m_device.tick();
             m_nextTick += std::max(1, m_options.sampleMs);
+            // Every sample taken while streaming is printed, a second of device time
+            // apart; with a short --sample-ms hours of samples pass in minutes.
+            if (m_streamNext >= 0) {
+                m_streamRows += streamRow().toLatin1() + eol();
+                ++m_streamId;
+            }
         }
         if (m_streamNext >= 0 && m_streamNext <= m_now) {
-            emitText((streamRow() + QLatin1String("\r\r\n")).toLatin1(), Output::Spontaneous);
-            ++m_streamId;
+            // The rows leave once a second, so the client still sees its quiet time
+            // between them; a device that samples less often repeats its last sample.
+            if (m_streamRows.isEmpty()) {
+                m_streamRows = streamRow().toLatin1() + eol();
+                ++m_streamId;
+            }
+            emitText(m_streamRows, Output::Spontaneous);
+            m_streamRows.clear();
             m_streamNext += 1000;
         }
         if (m_mode == Mode::Xmodem)
@@ -786,6 +798,7 @@ void SimConsole::cmdDisp(const QByteArray& raw, const QStringList& tokens)
         return;
     m_streamPack = a;
     m_streamId = 1;
+    m_streamRows.clear();
     // The stream is not framed: the echo, the column titles, the first sample and the
     // acknowledgement, then one row a second until "disp 0".
     emitText(raw + eol() + streamHeader().toLatin1() + eol() + streamRow().toLatin1() + eol() + kCompleted.toLatin1() + eol());

@@ -123,6 +123,7 @@ private:
     qint64 m_streamNext = -1;
     int m_streamPack = 1;
     int m_streamId = 0;
+    QByteArray m_streamRows;           // samples taken since the stream last printed
     qint64 m_modeDeadline = -1;
     After m_after = After::Nothing;
 

@@ -194,6 +194,7 @@ void BMSMainWin::MainUiInit()
     transTimer->setInterval(120000);
     rtDisplaying = false;
     ui->RTDataTextBrow->hide();
+    RealTimePageInit();
     ui->widget_2->hide();
     ui->widget_3->hide();
     ui->widget_4->hide();
@@ -250,6 +251,10 @@ void BMSMainWin::ConnectInit()
     connect(ui->ContinueBtn, &QPushButton::clicked, this, &BMSMainWin::ContinueBtn_clicked);
     connect(ui->RefleshBtn, &QPushButton::clicked, this, &BMSMainWin::RefleshBtn_clicked);
     connect(ui->DataListlView, &QTableView::doubleClicked, this, &BMSMainWin::ClickEventShow);
+    connect(ui->RTDataOnBtn, &QPushButton::clicked, this, &BMSMainWin::RTDataOnBtn_clicked);
+    connect(ui->RTDataOffBtn, &QPushButton::clicked, this, &BMSMainWin::RTDataOffBtn_clicked);
+    connect(ui->RTDataDownBtn, &QPushButton::clicked, this, &BMSMainWin::RTDataDownBtn_clicked);
+    connect(ui->ClearRTDataBtn, &QPushButton::clicked, this, &BMSMainWin::ClearRTDataBtn_clicked);
 }
 
 void BMSMainWin::createActions()

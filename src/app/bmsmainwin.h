@@ -4,14 +4,18 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QMainWindow>
+#include <QList>
 #include <QMutex>
+#include <QPointF>
 #include <QRect>
 #include <QString>
 #include <QStringList>
 
+#include <climits>
 #include <functional>
 
 #include "replyframer.h"
+#include "realtimetrace.h"
 #include "serialsettings.h"
 
 class QCloseEvent;
@@ -28,6 +32,13 @@ class BatteryGroup;
 class BatteryInfo;
 class BmsSimulator;
 class RecordFile;
+class RealTimeItem;
+
+namespace QtCharts {
+class QChart;
+class QLineSeries;
+class QValueAxis;
+}
 
 namespace Ui {
 class BMSMainWin;
@@ -111,6 +122,14 @@ public:
     QString HistoryPortClosed();
     // The last whole "config" reply, as saved by ConfigDownBtn_clicked.
     QString configText;
+    // ---- real-time page (realtime/) ----
+    void RealTimePageInit();
+    void RealTimeChartInit();
+    void RateOfChartInit();
+    // The port closed or vanished: a running stream ends on the program's side (the
+    // device cannot be told any more), so the operator can leave the page. Returns a
+    // sentence for the operator, or an empty string when no stream ran.
+    QString RealTimePortClosed();
 
     // The in-process simulated device, while it runs (null otherwise).
     BmsSimulator* simulatorDevice() const { return simulator; }
@@ -153,6 +172,16 @@ public slots:
     void BatBtn_clicked();
     void ConfigDeBtn_clicked();
 
+    // real-time page (realtime/)
+    void RTDataOnBtn_clicked();
+    void RTDataOffBtn_clicked();
+    void RTDataDownBtn_clicked();
+    void ClearRTDataBtn_clicked();
+    void SocPointHoverd(const QPointF& point, bool state);
+    void VoltPointHoverd(const QPointF& point, bool state);
+    void CurrPointHoverd(const QPointF& point, bool state);
+    void TempPointHoverd(const QPointF& point, bool state);
+
     // barcode entry from the detail view
     void AddBarcode(const QString& barcode);
 
@@ -194,6 +223,20 @@ private:
     void SwitchMos(const QString& command);
     void MosResult(const QString& reply, const QString& success, const QString& failure);
     void EndSelfTest();
+
+    // real-time page (realtime/)
+    void RealTimeRestart(const RealTimeItem& item);
+    void RealTimePlot(double minutes, const RealTimeItem& item);
+    void RealTimeShow(double minutes);
+    void RealTimeClear();
+    void RealTimeClearSeries();
+    // Logout: the stream log and the curves go with the rest of the device's data.
+    void RealTimeRecordClear();
+    void RealTimeLogAppend(const QString& text);
+    // The tip of a hovered curve: value (NaN when it is none of the run's) put into
+    // text after the time.
+    void ShowRealTimeTip(const QPointF& point, bool state, double value, const QString& text, int decimals,
+                         bool leftOfCursor);
 
 public:
     // ---- protocol state, shared by the subsystems ----
@@ -245,6 +288,45 @@ public:
     // Ends what this subsystem runs when the port closes or vanishes; returns a
     // sentence for the operator about what was interrupted, or an empty string.
     QString ControlPortClosed();
+    // ---- real-time charts (realtime/) ----
+    QtCharts::QChart* socChart = nullptr;
+    QtCharts::QChart* voltChart = nullptr;
+    QtCharts::QChart* currChart = nullptr;
+    QtCharts::QChart* tempChart = nullptr;
+    QtCharts::QValueAxis* socAxisY = nullptr;
+    QtCharts::QValueAxis* voltAxisY = nullptr;
+    QtCharts::QValueAxis* currAxisY = nullptr;
+    QtCharts::QValueAxis* tempAxisY = nullptr;
+    QtCharts::QLineSeries* socSeries = nullptr;
+    QtCharts::QLineSeries* voltSeries = nullptr;
+    QtCharts::QLineSeries* currSeries = nullptr;
+    QtCharts::QLineSeries* tempSeries = nullptr;
+    QLabel* tipLab = nullptr;
+    // Extremes of the run, which set the value axes.
+    int socMax = 0;
+    int socMin = 0;
+    double voltMin = 0.0;
+    double voltMax = 0.0;
+    double currMin = 0.0;
+    double currMax = 0.0;
+    double tempMin = 0.0;
+    double tempMax = 0.0;
+    // Distinct values of the run, in order of first appearance: what a hover tip may show.
+    QList<int> socList;
+    QList<double> voltList;
+    QList<double> currList;
+    QList<int> tempList;
+    int lastSoc = 0;
+    double lastVolt = 268435455.0;
+    double lastCurr = 268435455.0;
+    int lastTemp = 0;
+    // What the four charts draw (SOC, voltage, current, temperature), and for each the
+    // first point their series has not taken yet.
+    RealTimeTrace rtTraces[4];
+    int rtDrawFrom[4] = {INT_MAX, INT_MAX, INT_MAX, INT_MAX};
+    // Every stream reply as received, with the finish paragraphs: what the export
+    // writes. The hidden log view keeps only its newest lines.
+    QByteArray rtLog;
 
     // Where getSerialNameList() takes the system's ports from; tests put a fixed
     // list here to unplug an adapter on demand.

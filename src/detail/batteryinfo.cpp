@@ -2,6 +2,8 @@
 #include "ui_batteryinfo.h"
 
 #include "addbarcode.h"
+#include "chartfonts.h"
+#include "msgbox.h"
 #include "novalue.h"
 
 #include <QDebug>
@@ -55,11 +57,6 @@ QString idText(int id)
     return NoValue::isNone(id) ? NoValue::mark() : QString::number(id + 1);
 }
 
-QFont arial(int pointSize)
-{
-    return QFont(QStringLiteral("Arial"), pointSize);
-}
-
 QStandardItem* centredItem(const QString& text)
 {
     auto* item = new QStandardItem(text);
@@ -102,8 +99,8 @@ void BatteryInfo::ChartInit()
 {
     cellChart = new QChart;
     cellChart->setTitle(tr("Cell Volt-Temp"));
-    cellChart->setTitleFont(arial(12));
-    cellChart->legend()->setFont(arial(7));
+    cellChart->setTitleFont(ChartFonts::arial(12));
+    cellChart->legend()->setFont(ChartFonts::arial(7));
     cellChart->setContentsMargins(0, 0, 0, 0);
     cellChart->setMargins(QMargins(0, 0, 0, 0));
     ui->cellTableView->setContentsMargins(0, 0, 0, 0);
@@ -111,8 +108,8 @@ void BatteryInfo::ChartInit()
     auto makeAxis = [](const QString& title, qreal min, qreal max, const QString& format) {
         auto* axis = new QValueAxis;
         axis->setTitleText(title);
-        axis->setTitleFont(arial(11));
-        axis->setLabelsFont(arial(9));
+        axis->setTitleFont(ChartFonts::arial(11));
+        axis->setLabelsFont(ChartFonts::arial(9));
         axis->setRange(min, max);
         axis->setLabelFormat(format);
         return axis;
@@ -340,28 +337,9 @@ void BatteryInfo::SetRate(double wr, double hr)
     qDebug() << "WidthRate:" << wr;
     qDebug() << "HightRate:" << hr;
 
-    struct Fonts {
-        double upTo;
-        int title, legend, axisTitle, axisLabel;
-    };
-    static const Fonts brackets[] = {
-        {0.416667, 8, 3, 7, 5},
-        {0.6125, 9, 4, 8, 6},
-        {0.666667, 10, 5, 9, 7},
-        {0.75, 11, 6, 10, 8},
-    };
-    for (const Fonts& f : brackets) {
-        if (wr <= f.upTo) {
-            cellChart->setTitleFont(arial(f.title));
-            cellChart->legend()->setFont(arial(f.legend));
-            for (QAbstractAxis* axis : {static_cast<QAbstractAxis*>(cellAxisX), static_cast<QAbstractAxis*>(voltAxis),
-                                        static_cast<QAbstractAxis*>(tempAxis)}) {
-                axis->setTitleFont(arial(f.axisTitle));
-                axis->setLabelsFont(arial(f.axisLabel));
-            }
-            break;
-        }
-    }
+    ChartFonts::Sizes fonts;
+    if (ChartFonts::forWidthRate(wr, &fonts))
+        ChartFonts::apply(cellChart, fonts);
 
     if (hr <= 0.62963) {
         ui->gridLayout_7->setRowStretch(0, 1);

@@ -12,8 +12,6 @@ void logCommand(const QString& command)
 }
 } // namespace
 
-void BMSMainWin::DISPPWRSProcess(const QString&) { logCommand(CurrentCommand); }
-void BMSMainWin::DispStopProcess(const QString&) { logCommand(CurrentCommand); }
 void BMSMainWin::UpdateProcess(const QString&) { logCommand(CurrentCommand); }
 void BMSMainWin::WakeProcess(const QString&) { logCommand(CurrentCommand); }
 

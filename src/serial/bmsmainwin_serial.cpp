@@ -179,6 +179,7 @@ void BMSMainWin::EndPortSession(bool lost)
     // one box. They run before "logout" so that what they still have to tell the
     // device (a firmware transfer's cancel) leaves in the wait below.
     QStringList interrupted = {
+        RealTimePortClosed(),
         ControlPortClosed(),
         ConfigPortClosed(),
         HistoryPortClosed(),
@@ -209,8 +210,11 @@ void BMSMainWin::EndPortSession(bool lost)
     oldPresentNum = 0;
     deviceModel.clear();
     ui->CurrBatNumLab->setText(QStringLiteral(" "));
-    ui->RTDataTextBrow->clear();
     ResetDeviceViews();
+    // A stream cut off by a loss stays on its page, so that what did arrive can still
+    // be exported; Logout is the operator's own end of the session and clears it.
+    if (!lost)
+        RealTimeRecordClear();
 
     if (lost) {
         QString text = tr("The serial port diconnect! Please check!");
