@@ -5,7 +5,6 @@
 #include "battery.h"
 #include "bmssimulator.h"
 #include "realtimereply.h"
-#include "safesave.h"
 #include "windowfixture.h"
 
 #include <QFileDialog>
@@ -39,19 +38,6 @@ QString row(int id, const QString& time, const QString& mv, int ma, int mc, cons
 QString at(int id, const QString& clock, int soc) { return row(id, "23-05-01 " + clock, "52100", -1200, 25000, QString::number(soc) + "%"); }
 
 QString range(QValueAxis* a) { return QString::number(a->min()) + "-" + QString::number(a->max()); }
-
-// Answers the export's file dialog with path (cancels it when empty).
-struct SaveAs {
-    QString path;
-    MsgBox::Handler previous = MsgBox::setHandler([this](const MsgBox::Request& r) {
-        auto* dialog = qobject_cast<QFileDialog*>(r.dialog);
-        if (!dialog)
-            return previous(r);
-        dialog->selectFile(path);
-        return MsgBox::Answer{QMessageBox::NoButton, {}, path.isEmpty() ? QDialog::Rejected : QDialog::Accepted};
-    });
-    ~SaveAs() { MsgBox::setHandler(previous); }
-};
 
 QString contents(const QString& path)
 {
@@ -205,8 +191,8 @@ private slots:
         QTest::newRow("after a stop") << "stopped" << "";
         QTest::newRow("cancelled") << "cancel" << "";
         QTest::newRow("while streaming") << "streaming" << "Message|Can't download, Please click \"RTData OFF\"!";
-        QTest::newRow("read-only folder") << "readonly" << "Warning|Can't save %1!\n";
-        QTest::newRow("disk full") << "full" << "Warning|Can't save %1!\n";
+        QTest::newRow("read-only folder") << "readonly" << "Warning|Could not save %1:\n";
+        QTest::newRow("disk full") << "full" << "Warning|Could not save %1:\n";
     }
 
     void exportLog()
@@ -214,16 +200,17 @@ private slots:
         QFETCH(QString, mode);
         QFETCH(QString, box);
         WindowFixture f;
-        SaveAs dialog;
         QTemporaryDir dir;
         const QString file = dir.filePath("rt.txt");
-        QVERIFY(SafeSave::write(file, "old export\n").isEmpty());
+        QFile old(file);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old export\n") == 11);
+        old.close();
         f.win.settings->setValue("path/downpath", ".");
         feed(f.win, {kHead + at(1, "12:00:00", 85) + kAck});
         if (mode != "streaming")
             f.win.DispStopProcess("@disp 0\nCommand completed successfully\n$$");
         f.boxes.clear();
-        dialog.path = mode == "cancel" ? QString() : file;
+        f.boxes.inputs << (mode == "cancel" ? QString() : file);
 
         rlimit fileSize{};
         getrlimit(RLIMIT_FSIZE, &fileSize);
@@ -294,7 +281,6 @@ private slots:
         BmsSimulator sim(o);
         WindowFixture f;
         BMSMainWin& win = f.win;
-        SaveAs dialog;
         QStringList wire;
         connect(&sim, &BmsSimulator::commandReceived, this, [&wire](const QString& line) { wire << line; });
         QString received; // what reached the stream parser
@@ -327,9 +313,9 @@ private slots:
                                             "Message|In real-time rendering, can't switch pages!\nPlease click \"RTData OFF\"!",
                                             "Message|RTdata off succcess!"}));
         QTemporaryDir dir;
-        dialog.path = dir.filePath("run.txt");
+        f.boxes.inputs << dir.filePath("run.txt");
         f.button("RTDataDownBtn")->click();
-        QCOMPARE(contents(dialog.path), received + "\n\nfinish");
+        QCOMPARE(contents(dir.filePath("run.txt")), received + "\n\nfinish");
         f.button("BasicBtn")->click();
         QCOMPARE(f.page(), 1);
     }

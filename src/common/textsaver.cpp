@@ -8,7 +8,7 @@
 #include <QSaveFile>
 
 QString TextSaver::saveAs(QWidget* parent, const QString& title, const QString& startDir,
-                          const QString& filter, const QString& text)
+                          const QString& filter, const QByteArray& text)
 {
     const QString path = MsgBox::saveFile(parent, title, startDir, filter);
     if (path.isEmpty())
@@ -20,13 +20,12 @@ namespace {
 
 // The system's reason when the text could not be saved, empty when it was. The
 // temporary file is gone again when this returns, whatever happened.
-QString saveFile(const QString& path, const QString& text)
+QString saveFile(const QString& path, const QByteArray& bytes)
 {
     // Unbuffered, so that a write the disk cuts short shows here: a buffered QSaveFile
     // meets it only inside commit(), which then still replaces the target.
     QSaveFile file(path);
     bool ok = file.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::Unbuffered);
-    const QByteArray bytes = text.toLocal8Bit();
     for (qint64 done = 0; ok && done < bytes.size();) {
         const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
         ok = n > 0;
@@ -39,7 +38,7 @@ QString saveFile(const QString& path, const QString& text)
 
 } // namespace
 
-bool TextSaver::write(QWidget* parent, const QString& path, const QString& text)
+bool TextSaver::write(QWidget* parent, const QString& path, const QByteArray& text)
 {
     const QString reason = saveFile(path, text);
     if (reason.isEmpty())

@@ -1,6 +1,7 @@
 #ifndef TEXTSAVER_H
 #define TEXTSAVER_H
 
+#include <QByteArray>
 #include <QString>
 
 class QWidget;
@@ -14,14 +15,14 @@ class TextSaver
 {
 public:
     // Asks for the file in a save dialog (title, start directory, filter) and writes
-    // text to it. Returns the file written; empty when the operator cancelled or the
-    // save failed (after the warning).
+    // the text to it. Returns the file written; empty when the operator cancelled or
+    // the save failed (after the warning).
     static QString saveAs(QWidget* parent, const QString& title, const QString& startDir,
-                          const QString& filter, const QString& text);
+                          const QString& filter, const QByteArray& text);
 
-    // Writes text (local encoding, the platform's line ends) to path. On failure a
-    // "Warning" box names the file and the reason, and false is returned.
-    static bool write(QWidget* parent, const QString& path, const QString& text);
+    // Writes the text (already encoded; line ends become the platform's) to path. On
+    // failure a "Warning" box names the file and the reason, and false is returned.
+    static bool write(QWidget* parent, const QString& path, const QByteArray& text);
 };
 
 #endif // TEXTSAVER_H

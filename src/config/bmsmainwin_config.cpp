@@ -57,7 +57,7 @@ void BMSMainWin::ConfigDownBtn_clicked()
 {
     const QString key = QStringLiteral("path/downpath");
     const QString file = TextSaver::saveAs(this, tr("choose a file"), dialogStartDir(key),
-                                           tr("(*.txt);;All Files(*.*)"), configText);
+                                           tr("(*.txt);;All Files(*.*)"), configText.toLocal8Bit());
     if (file.isEmpty())
         return;
     rememberDialogDir(key, file);

@@ -8,7 +8,7 @@
 #include "msgbox.h"
 #include "myserial.h"
 #include "realtimereply.h"
-#include "safesave.h"
+#include "textsaver.h"
 
 #include <QCursor>
 #include <QDebug>
@@ -242,20 +242,10 @@ void BMSMainWin::RTDataDownBtn_clicked()
                      tr("Can't download, Please click \"RTData OFF\"!"));
         return;
     }
-    QFileDialog dialog(this, tr("choose a file"), dialogStartDir(kDownPath), tr("(*.txt);;All Files(*.*)"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    if (MsgBox::exec(&dialog) != QDialog::Accepted)
-        return;
-    const QString file = dialog.selectedFiles().value(0);
+    const QString file = TextSaver::saveAs(this, tr("choose a file"), dialogStartDir(kDownPath),
+                                           tr("(*.txt);;All Files(*.*)"), rtLog);
     if (file.isEmpty())
         return;
-
-    const QString failure = SafeSave::write(file, rtLog);
-    if (!failure.isEmpty()) {
-        MsgBox::show(this, QMessageBox::Warning, tr("Warning"),
-                     tr("Can't save %1!\n%2").arg(QDir::toNativeSeparators(file), failure));
-        return;
-    }
     rememberDialogDir(kDownPath, file);
     qDebug() << "downpath " << dialogStartDir(kDownPath);
 }

@@ -548,6 +548,94 @@ Please try again later!</source>
         <source>The event list was not read to the end.</source>
         <translation>事件列表没有读取完。</translation>
     </message>
+    <message>
+        <source>Time(min)</source>
+        <translation>时间(分钟)</translation>
+    </message>
+    <message>
+        <source>SOC</source>
+        <translation>SOC</translation>
+    </message>
+    <message>
+        <source>SOC(%)</source>
+        <translation>SOC(%)</translation>
+    </message>
+    <message>
+        <source>Volt of battery</source>
+        <translation>电池包电压</translation>
+    </message>
+    <message>
+        <source>Volt(V)</source>
+        <translation>电压(V)</translation>
+    </message>
+    <message>
+        <source>Current of battery</source>
+        <translation>电池包电流</translation>
+    </message>
+    <message>
+        <source>Current(A)</source>
+        <translation>电流(A)</translation>
+    </message>
+    <message>
+        <source>Temperature of battery</source>
+        <translation>电池包温度</translation>
+    </message>
+    <message>
+        <source>Temp(℃)</source>
+        <translation>温度(°C)</translation>
+    </message>
+    <message>
+        <source>Please click &quot;RTData ON&quot; first!</source>
+        <translation>请先点击“开始采集”！</translation>
+    </message>
+    <message>
+        <source>RTdata on succcess!</source>
+        <translation>实时数据已开启！</translation>
+    </message>
+    <message>
+        <source>RTdata off fail! please click again!</source>
+        <translation>实时数据关闭失败！请再点一次！</translation>
+    </message>
+    <message>
+        <source>RTdata off succcess!</source>
+        <translation>实时数据已关闭！</translation>
+    </message>
+    <message>
+        <source>Can&apos;t download, Please click &quot;RTData OFF&quot;!</source>
+        <translation>无法导出，请先点击“停止采集”！</translation>
+    </message>
+    <message>
+        <source>Can&apos;t clean all, Please click &quot;RTData OFF&quot;!</source>
+        <translation>无法清空，请先点击“停止采集”！</translation>
+    </message>
+    <message>
+        <source>The real-time recording was stopped.</source>
+        <translation>实时数据记录已停止。</translation>
+    </message>
+    <message>
+        <source>Time: %1min
+SOC: %2%</source>
+        <translation>时间：%1 分钟
+SOC：%2%</translation>
+    </message>
+    <message>
+        <source>Time: %1min
+Volt: %2V</source>
+        <translation>时间：%1 分钟
+电压：%2 V</translation>
+    </message>
+    <message>
+        <source>Time: %1min
+Curr: %2A</source>
+        <translation>时间：%1 分钟
+电流：%2 A</translation>
+    </message>
+    <message>
+        <source>Time: %1min
+Temp: %2℃</source>
+        <translation>时间：%1 分钟
+温度：%2 ℃</translation>
+    </message>
 </context>
 <context>
     <name>BatteryGroup</name>

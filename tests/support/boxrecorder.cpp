@@ -23,7 +23,9 @@ BoxRecorder::~BoxRecorder()
 QStringList BoxRecorder::seen() const
 {
     QStringList out;
-    for (const MsgBox::Request& r : requests)
-        out << r.title + QLatin1Char('|') + r.text;
+    for (const MsgBox::Request& r : requests) {
+        if (r.kind != MsgBox::Kind::SaveFile) // file dialogs are answered, not seen
+            out << r.title + QLatin1Char('|') + r.text;
+    }
     return out;
 }

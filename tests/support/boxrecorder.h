@@ -21,7 +21,7 @@ public:
     int dialogResult = 1;
 
     int count() const { return requests.size(); }
-    // Titles and texts of the recorded boxes, "title|text" each.
+    // Titles and texts of the recorded boxes and prompts, "title|text" each.
     QStringList seen() const;
     void clear() { requests.clear(); }
 
