@@ -83,6 +83,7 @@ BMSMainWin::BMSMainWin(QWidget* parent)
 
 BMSMainWin::~BMSMainWin()
 {
+    UpdateShutdown();
     if (simulator)
         actionSimulator_triggered(); // stops it
     delete ui;
@@ -201,6 +202,7 @@ void BMSMainWin::MainUiInit()
     updateTimer = new QTimer(this);
     transTimer = new QTimer(this);
     transTimer->setInterval(120000);
+    UpdateUiInit();
     rtDisplaying = false;
     ui->RTDataTextBrow->hide();
     ui->widget_2->hide();
@@ -250,6 +252,7 @@ void BMSMainWin::ConnectInit()
     connect(ui->BattGroupWid, &BatteryGroup::GroupBattBtnClick, this, &BMSMainWin::GroupBatClicked);
     connect(ui->BattInfoWid, &BatteryInfo::MissBarcode, this, &BMSMainWin::AddBarcode);
     connect(clockTimer, &QTimer::timeout, this, &BMSMainWin::CurrTimeTimerOut);
+    UpdateConnectInit();
 }
 
 void BMSMainWin::createActions()
@@ -382,6 +385,7 @@ void BMSMainWin::UpPageBtn_clicked()
     if (refuseWhileRendering(this))
         return;
     switchPage(5);
+    UpdatePageShown();
 }
 
 void BMSMainWin::CurrTimeTimerOut()
@@ -392,7 +396,7 @@ void BMSMainWin::CurrTimeTimerOut()
 void BMSMainWin::closeEvent(QCloseEvent* event)
 {
     const auto answer = MsgBox::show(this, QMessageBox::Question, tr("Korvello"),
-                                     tr("Do you wish to quit Korvello?"),
+                                     UpdateQuitQuestion(),
                                      QMessageBox::Yes | QMessageBox::No);
     if (answer == QMessageBox::Yes)
         event->accept();

@@ -1,6 +1,7 @@
 #include "msgbox.h"
 
 #include <QDialog>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
 
@@ -52,6 +53,16 @@ QString MsgBox::input(QWidget* parent, const QString& title, const QString& labe
         dialog.setStyleSheet(styleSheet);
     dialog.exec();
     return dialog.textValue();
+}
+
+QString MsgBox::openFile(QWidget* parent, const QString& title, const QString& dir, const QString& filter)
+{
+    if (currentHandler()) {
+        Request r = request(Kind::OpenFile, parent, title, dir);
+        r.filter = filter;
+        return currentHandler()(r).text;
+    }
+    return QFileDialog::getOpenFileName(parent, title, dir, filter);
 }
 
 int MsgBox::exec(QDialog* dialog)

@@ -16,7 +16,7 @@ class QWidget;
 class MsgBox
 {
 public:
-    enum class Kind { Box, Input, Dialog };
+    enum class Kind { Box, Input, Dialog, OpenFile };
 
     struct Request {
         Kind kind = Kind::Box;
@@ -26,11 +26,12 @@ public:
         QString text; // the box text, or the input label
         QMessageBox::StandardButtons buttons = QMessageBox::NoButton;
         QDialog* dialog = nullptr; // Kind::Dialog only
+        QString filter;            // Kind::OpenFile: name filter; text is the start directory
     };
 
     struct Answer {
         QMessageBox::StandardButton button = QMessageBox::NoButton; // Kind::Box
-        QString text;                                               // Kind::Input
+        QString text;                                               // Kind::Input, Kind::OpenFile
         int result = 0;                                             // Kind::Dialog
     };
 
@@ -46,6 +47,10 @@ public:
     // (whether the dialog was accepted or cancelled).
     static QString input(QWidget* parent, const QString& title, const QString& label,
                          const QString& styleSheet = QString());
+
+    // A modal file dialog to open one existing file; returns its path, or an empty
+    // string when the operator cancelled.
+    static QString openFile(QWidget* parent, const QString& title, const QString& dir, const QString& filter);
 
     // Runs a dialog modally (QDialog::exec) and returns its result.
     static int exec(QDialog* dialog);

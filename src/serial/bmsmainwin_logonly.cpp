@@ -1,5 +1,5 @@
 // Replies of pages that do not read them yet (real time, protection, history,
-// switching, self-test, firmware update). The dispatch tables already route them
+// switching, self-test). The dispatch tables already route them
 // here, so the console view and the log show the traffic; nothing else is done.
 #include "bmsmainwin.h"
 
@@ -22,11 +22,3 @@ void BMSMainWin::DataEventProcess(const QString&) { logCommand(CurrentCommand); 
 void BMSMainWin::DataListEventProcess(const QString&) { logCommand(CurrentCommand); }
 void BMSMainWin::DISPPWRSProcess(const QString&) { logCommand(CurrentCommand); }
 void BMSMainWin::DispStopProcess(const QString&) { logCommand(CurrentCommand); }
-void BMSMainWin::UpdateProcess(const QString&) { logCommand(CurrentCommand); }
-void BMSMainWin::WakeProcess(const QString&) { logCommand(CurrentCommand); }
-
-void BMSMainWin::XmodemHandOff(const QByteArray& bytes)
-{
-    // No transfer runs without the firmware worker; the bytes are only logged.
-    qDebug() << "Xmodem hand-off without a transfer:" << bytes.size() << "bytes";
-}

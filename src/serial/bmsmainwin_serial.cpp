@@ -119,7 +119,10 @@ void BMSMainWin::ReflashSerialComx()
         pollTimer->stop();
         ui->CloseBtn->setEnabled(false);
         ui->OpenBtn->setEnabled(true);
-        MsgBox::show(this, QMessageBox::Critical, tr("Error"), tr("The serial port diconnect! Please check!"),
+        const QString interrupted = UpdatePortClosed();
+        MsgBox::show(this, QMessageBox::Critical, tr("Error"),
+                     tr("The serial port diconnect! Please check!")
+                         + (interrupted.isEmpty() ? QString() : QStringLiteral("\n\n") + interrupted),
                      QMessageBox::Ok);
     }
 }
@@ -167,6 +170,8 @@ void BMSMainWin::CloseBtn_clicked()
         return;
     portOpen = false;
     pollTimer->stop();
+    // Before the port closes, so the receiver's CAN still goes out in the wait below.
+    const QString interrupted = UpdatePortClosed();
     SendCommand(QStringLiteral("logout"));
 
     currBatNum = 0;
@@ -187,4 +192,6 @@ void BMSMainWin::CloseBtn_clicked()
     typedPort.clear();
     ui->CloseBtn->setEnabled(false);
     ui->OpenBtn->setEnabled(true);
+    if (!interrupted.isEmpty())
+        MsgBox::show(this, QMessageBox::Information, tr("Message"), interrupted);
 }
