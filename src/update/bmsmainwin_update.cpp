@@ -40,6 +40,15 @@ bool hostSystem(int presentNum)
     return packCountKnown(presentNum) && presentNum > 1;
 }
 
+// The small windows of the update open over the main window, not wherever the window
+// system puts a new window.
+void showOver(QWidget* window, const QWidget* over)
+{
+    window->move(over->geometry().center() - window->rect().center());
+    window->show();
+    window->raise();
+}
+
 } // namespace
 
 void BMSMainWin::UpdateUiInit()
@@ -98,7 +107,7 @@ void BMSMainWin::askAccessCode(bool refuseWhileBusy, const QString& unknownText,
         loginDlg->close();
     loginDlg = new UpdataLogin(this);
     connect(loginDlg, &UpdataLogin::LoginSuccess, this, onSuccess);
-    loginDlg->show();
+    showOver(loginDlg, this);
 }
 
 void BMSMainWin::UpDateBtn_clicked()
@@ -188,7 +197,7 @@ void BMSMainWin::UpdateStart(const QString& command)
     updThread->SetTransMode(UpdataThread::Send);
     updThread->StartTransmit();
     transDlg->TransProReSet();
-    transDlg->show();
+    showOver(transDlg, this);
 }
 
 void BMSMainWin::XmodemHandOff(const QByteArray& bytes)
@@ -255,7 +264,7 @@ void BMSMainWin::UpdataFileTranFinish(int result)
     updateTimer->start(packCountKnown(presentNum) ? presentNum * kRebootMsPerPack : kRebootMsUnknown);
     waitDlg->SetTransLabText(hostSystem(presentNum) ? tr("Please wait for the host to upgrade !")
                                                     : tr("Please wait for the battery to upgrade !"));
-    waitDlg->show();
+    showOver(waitDlg, this);
     // fastParse stays set: the boot text is read after 12 ms of quiet.
 }
 
