@@ -149,10 +149,8 @@ void TestXmodem::answers_data()
     const QString tenNaks = QStringLiteral("N ").repeated(10);
     QTest::newRow("two NAKs after block 5") << "N A A A A N N A A A" << -1 << "1 2 3 4 5 5 5 6 E" << 1;
     QTest::newRow("a garbled answer repeats the block") << "N ?" << -1 << "1 1" << 0;
-    QTest::newRow("NAK of EOT") << "N A A A A A A N A" << -1 << "1 2 3 4 5 6 E E" << 1;
     QTest::newRow("C while armed is ignored") << "C C" << -1 << "" << 0;
     QTest::newRow("CAN before the first NAK") << "X" << -1 << "" << 2;
-    QTest::newRow("CAN during the transfer") << "N A X" << -1 << "1 2" << 2;
     QTest::newRow("block refused 11 times") << "N " + tenNaks + "N" << -1 << "1" + QString(" 1").repeated(10) + " X" << 3;
     QTest::newRow("EOT refused 11 times") << "N A A A A A A " + tenNaks + "N" << -1
                                           << "1 2 3 4 5 6 E" + QString(" E").repeated(10) + " X" << 3;
