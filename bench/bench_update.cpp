@@ -5,7 +5,7 @@
 // "updata" to the acknowledged EOT (what the operator waits, the receiver's first
 // call included).
 //
-//   bench_update [rounds=3]
+//   bench_update [rounds=3] [program]     ("program": only the quiet program runs, for a profiler)
 //
 // The program is timed twice: quiet, and with its log handler writing every line to
 // log/today.log (standard output, where the handler also echoes, goes to /dev/null).
@@ -162,6 +162,7 @@ int main(int argc, char* argv[])
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 3;
+    const bool programOnly = argc > 2 && QByteArray(argv[2]) == "program";
 
     // Settings and log files of these runs stay out of the way.
     QTemporaryDir dir;
@@ -187,6 +188,8 @@ int main(int argc, char* argv[])
     for (int i = 0; i < rounds; ++i) {
         qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
         program << byProgram();
+        if (programOnly)
+            continue;
         sx << bySx(file);
 
         std::fflush(stdout);
@@ -202,6 +205,10 @@ int main(int argc, char* argv[])
         ::close(savedOut);
     }
 
+    if (programOnly) {
+        report("program, quiet", program, program);
+        return 0;
+    }
     std::printf("256 KiB image into the simulator's receiver after \"updata\", median of %d rounds\n", rounds);
     report("lrzsz sx", sx, sx);
     report("program, quiet", program, sx);
