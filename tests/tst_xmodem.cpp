@@ -281,7 +281,9 @@ void TestXmodem::intoRx()
     w.SetTransMode(UpdataThread::Send);
     w.setStartInterval(3000); // rx may ask late
     w.StartTransmit();
-    rx.start("/usr/bin/rx", {"-X", "-q", "got.bin"});
+    // rx's own timeout, 2 s instead of 10, so a packet lost in its flush on a busy
+    // machine costs little.
+    rx.start("/usr/bin/rx", {"-X", "-q", "-t", "20", "got.bin"});
     QVERIFY(rx.waitForStarted(5000));
     while (rx.state() != QProcess::NotRunning && clock.elapsed() < 40000) {
         const QByteArray in = pty.readAvailable();
