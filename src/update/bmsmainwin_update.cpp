@@ -235,7 +235,7 @@ void BMSMainWin::UpdataThreadSendData(const QByteArray& bytes)
     cursor.movePosition(QTextCursor::StartOfBlock, QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
     cursor.deletePreviousChar();
-    ui->ReceTextBro->append(tr("Transimit finish %1%").arg(p));
+    ui->ReceTextBro->append(QStringLiteral("Transimit finish %1%").arg(p));
     transBar->setValue(p);
     transDlg->SetTransProValue(p);
 }
