@@ -202,6 +202,7 @@ void TestE2EUpdate::endings_data()
     QTest::newRow("receiver hangs") << "hang" << "Warning|TimeOut during transmission!" << true;
     QTest::newRow("file fails while read") << "unreadable" << "Warning|The bin file /proc/self/mem could not be read: " << true;
     QTest::newRow("no boot text") << "noboot" << "warning|Battery update error! Please check battery or wake battery\uFF01" << false;
+    QTest::newRow("logout while armed") << "logoutarmed" << "Message|" + kInterrupted << true;
     QTest::newRow("logout during the transfer") << "logout" << "Message|" + kInterrupted << true;
     QTest::newRow("logout during the reboot wait") << "logoutwait" << "Message|" + kInterrupted << false;
     QTest::newRow("port lost during the transfer")
@@ -219,7 +220,7 @@ void TestE2EUpdate::endings()
     SimOptions o = quick(3);
     o.faults.xmodemNak = fault == "nak" ? 1.0 : 0.0;
     o.faults.xmodemCancelAfter = fault == "cancel" ? 3 : -1;
-    o.faults.xmodemSilentAfter = fault == "mute" ? 0 : QStringList{"hang", "logout", "unplug", "quit"}.contains(fault) ? 3 : -1;
+    o.faults.xmodemSilentAfter = fault == "mute" || fault == "logoutarmed" ? 0 : QStringList{"hang", "logout", "unplug", "quit"}.contains(fault) ? 3 : -1;
     if (fault == "noboot" || fault == "logoutwait")
         o.rebootMs = 60000;
     Rig rig(o);

@@ -190,7 +190,7 @@ void TestXmodem::answers()
 // at the end, which cancels a transfer still open.
 void TestXmodem::worker_data()
 {
-    QTest::addColumn<QString>("file"); // empty: a file of 300 bytes
+    QTest::addColumn<QString>("file"); // empty: a file of 256 bytes
     QTest::addColumn<QString>("script");
     QTest::addColumn<QString>("trace");
     QTest::addColumn<QString>("ending");
@@ -213,12 +213,13 @@ void TestXmodem::worker()
     QFETCH(bool, quitCancels);
     QTemporaryDir dir;
     if (file.isEmpty())
-        file = tempFile(dir, fileOf(300));
+        file = tempFile(dir, fileOf(256));
 
     messages.clear();
     const QtMessageHandler previous = qInstallMessageHandler(collect);
     QStringList sent, endings;
     auto* w = new UpdataThread;
+    QCOMPARE(w->progress(), 0);
     w->setStartInterval(5);
     connect(w, &UpdataThread::sendData, this, [&](const QByteArray& b) { sent << traced(b); });
     connect(w, &UpdataThread::TransFinsh, this, [&](int r) { endings << QString("finish %1").arg(r); });
@@ -240,6 +241,8 @@ void TestXmodem::worker()
     }
     QTRY_COMPARE(sent.join(' '), trace);
     QTRY_COMPARE(endings.join(", "), ending);
+    if (ending == "finish 1")
+        QCOMPARE(w->progress(), 100); // a file of whole blocks, all read
     delete w;
     qInstallMessageHandler(previous);
     QCOMPARE(sent.join(' '), trace + (quitCancels ? " X" : ""));
