@@ -136,6 +136,7 @@ int main(int argc, char* argv[])
     opt(QStringLiteral("lose-frame-end"), QStringLiteral("Fault: share of framed replies without \"$$\"."), QStringLiteral("RATE"), QStringLiteral("0"));
     opt(QStringLiteral("xmodem-nak"), QStringLiteral("Fault: share of good Xmodem blocks answered with NAK."), QStringLiteral("RATE"), QStringLiteral("0"));
     opt(QStringLiteral("xmodem-cancel-after"), QStringLiteral("Fault: cancel (CAN) after N good blocks."), QStringLiteral("N"), QStringLiteral("-1"));
+    opt(QStringLiteral("xmodem-silent-after"), QStringLiteral("Fault: the receiver stops answering after N good blocks."), QStringLiteral("N"), QStringLiteral("-1"));
     opt(QStringLiteral("vanish-after"), QStringLiteral("Fault: the port disappears after MS and the program ends."), QStringLiteral("MS"), QStringLiteral("-1"));
     opt(QStringLiteral("exit-on-hangup"), QStringLiteral("End when a client that had opened the port closes it."));
     opt(QStringLiteral("verbose"), QStringLiteral("Log every command line received on standard error."));
@@ -188,6 +189,7 @@ int main(int argc, char* argv[])
     o.faults.loseFrameEnd = rateValue(p, QStringLiteral("lose-frame-end"));
     o.faults.xmodemNak = rateValue(p, QStringLiteral("xmodem-nak"));
     o.faults.xmodemCancelAfter = intValue(p, QStringLiteral("xmodem-cancel-after"), -1, 1 << 30);
+    o.faults.xmodemSilentAfter = intValue(p, QStringLiteral("xmodem-silent-after"), -1, 1 << 30);
     o.faults.vanishAfterMs = intValue(p, QStringLiteral("vanish-after"), -1, 1 << 30);
 
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0)

@@ -58,12 +58,12 @@ SimConsole::SimConsole(const SimOptions& options)
 {
     m_options = m_device.options(); // clamped counts
     m_nextTick = std::max(1, m_options.sampleMs);
-    setXmodemFaults(options.faults.xmodemNak, options.faults.xmodemCancelAfter);
+    setXmodemFaults(options.faults.xmodemNak, options.faults.xmodemCancelAfter, options.faults.xmodemSilentAfter);
 }
 
-void SimConsole::setXmodemFaults(double nakShare, int cancelAfter)
+void SimConsole::setXmodemFaults(double nakShare, int cancelAfter, int silentAfter)
 {
-    m_xmodem.setFaults(nakShare, cancelAfter, m_options.seed ^ 0x9E3779B9u);
+    m_xmodem.setFaults(nakShare, cancelAfter, m_options.seed ^ 0x9E3779B9u, silentAfter);
 }
 
 QByteArray SimConsole::prompt() { return QByteArrayLiteral("BMS>"); }

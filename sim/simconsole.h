@@ -55,7 +55,7 @@ public:
     bool streaming() const { return m_streamNext >= 0; }
     int selectedPack() const { return m_selected; }
     const SimXmodemReceiver& receiver() const { return m_xmodem; }
-    void setXmodemFaults(double nakShare, int cancelAfter);
+    void setXmodemFaults(double nakShare, int cancelAfter, int silentAfter = -1);
 
     // Command lines received since the last call, for a traffic log.
     QStringList takeCommandLog();

@@ -30,6 +30,10 @@ struct SimFaults
     // negative: never.
     int xmodemCancelAfter = -1;
 
+    // The receiver stops answering after this many good blocks, as a pack that hangs
+    // (0: it never asks for the transfer); negative: never. It still hears a CAN.
+    int xmodemSilentAfter = -1;
+
     // The port disappears this long after start (the pseudo-terminal is closed, as
     // when an adapter is pulled); negative: never.
     int vanishAfterMs = -1;

@@ -93,7 +93,7 @@ void SimPort::setFaults(const SimFaults& faults)
 {
     QMutexLocker lock(&m_mutex);
     m_faults = faults;
-    m_console.setXmodemFaults(faults.xmodemNak, faults.xmodemCancelAfter);
+    m_console.setXmodemFaults(faults.xmodemNak, faults.xmodemCancelAfter, faults.xmodemSilentAfter);
 }
 
 SimFaults SimPort::faults() const

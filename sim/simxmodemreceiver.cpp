@@ -23,10 +23,11 @@ bool endsWithCancel(const QByteArray& buffer)
 }
 }
 
-void SimXmodemReceiver::setFaults(double nakShare, int cancelAfter, quint32 seed)
+void SimXmodemReceiver::setFaults(double nakShare, int cancelAfter, quint32 seed, int silentAfter)
 {
     m_nakShare = nakShare;
     m_cancelAfter = cancelAfter;
+    m_silentAfter = silentAfter;
     m_rng.seed(seed);
 }
 
@@ -53,7 +54,27 @@ void SimXmodemReceiver::fail(State state, const QString& reason)
     m_buffer.clear();
 }
 
+// What the receiver says, unless it has fallen silent.
+QByteArray SimXmodemReceiver::answer(QByteArray out, qint64 now)
+{
+    if (m_state == State::Waiting && out.contains(NAK))
+        m_lastNak = now;
+    if (m_silentAfter >= 0 && m_blocks >= m_silentAfter)
+        out.clear();
+    return out;
+}
+
 QByteArray SimXmodemReceiver::feed(const QByteArray& bytes, qint64 now)
+{
+    return answer(feedQuiet(bytes, now), now);
+}
+
+QByteArray SimXmodemReceiver::poll(qint64 now)
+{
+    return answer(pollQuiet(now), now);
+}
+
+QByteArray SimXmodemReceiver::feedQuiet(const QByteArray& bytes, qint64 now)
 {
     QByteArray out;
     if (!active())
@@ -95,6 +116,8 @@ QByteArray SimXmodemReceiver::feed(const QByteArray& bytes, qint64 now)
                 out.append(NAK);
                 continue;
             }
+            if (m_state == State::Waiting)
+                m_openedAt = m_lastNak;
             m_state = State::Receiving;
             m_brokenByCancel = false;
             const quint8 expected = quint8(m_blocks + 1);
@@ -123,6 +146,7 @@ QByteArray SimXmodemReceiver::feed(const QByteArray& bytes, qint64 now)
             m_buffer.remove(0, 1);
             out.append(ACK);
             m_state = State::Completed;
+            m_closedAt = now;
             m_nextNak = -1;
             m_buffer.clear();
         } else if (head == CAN) {
@@ -141,7 +165,7 @@ QByteArray SimXmodemReceiver::takePacket()
     return packet;
 }
 
-QByteArray SimXmodemReceiver::poll(qint64 now)
+QByteArray SimXmodemReceiver::pollQuiet(qint64 now)
 {
     QByteArray out;
     if (!active())

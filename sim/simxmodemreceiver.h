@@ -24,9 +24,9 @@ public:
     static constexpr int BlockSize = 128;
     static constexpr int PacketSize = BlockSize + 4;
 
-    // Faults: the share of good blocks answered with NAK, and the number of good blocks
-    // after which the receiver cancels (negative: never).
-    void setFaults(double nakShare, int cancelAfter, quint32 seed);
+    // Faults: the share of good blocks answered with NAK, the number of good blocks
+    // after which the receiver cancels, and after which it falls silent (negative: never).
+    void setFaults(double nakShare, int cancelAfter, quint32 seed, int silentAfter = -1);
 
     // Arms the receiver; the first NAK goes out retryMs later, so that it never
     // travels in the same burst as the text that announced the transfer.
@@ -44,9 +44,15 @@ public:
     QByteArray data() const { return m_data; }
     int blocks() const { return m_blocks; }
     QString reason() const { return m_reason; }
+    // From the NAK that the first block answered to the EOT, in the caller's
+    // milliseconds; -1 until a transfer has completed. The same yardstick for any sender.
+    qint64 transferMs() const { return m_state == State::Completed ? m_closedAt - m_openedAt : -1; }
 
 private:
     QByteArray takePacket();
+    QByteArray feedQuiet(const QByteArray& bytes, qint64 now);
+    QByteArray pollQuiet(qint64 now);
+    QByteArray answer(QByteArray out, qint64 now);
     void fail(State state, const QString& reason);
 
     State m_state = State::Idle;
@@ -62,6 +68,10 @@ private:
     QString m_reason;
     double m_nakShare = 0.0;
     int m_cancelAfter = -1;
+    int m_silentAfter = -1;
+    qint64 m_lastNak = 0;
+    qint64 m_openedAt = 0;
+    qint64 m_closedAt = 0;
     std::mt19937 m_rng{1};
 };
 

@@ -108,6 +108,8 @@ void TestChannel::framedRouting_data()
                                                 << QByteArray();
     QTest::newRow("B16 datalist, paging model") << "datalist event 0" << framed("datalist event 0", "")
                                                 << "HVRACK-7720N" << 16 << 3 << true << "" << QByteArray();
+    QTest::newRow("updata's answer is no event count") << "updata" << framed("updata", "Upgrade mode\n") << "" << 16 << 3
+                                                       << true << "" << QByteArray();
     QTest::newRow("no row: echo of another command") << "pwrsys" << framed("info 1", "") << "" << 16 << 3 << true
                                                      << "" << QByteArray();
 }

@@ -83,6 +83,7 @@ BMSMainWin::BMSMainWin(QWidget* parent)
 
 BMSMainWin::~BMSMainWin()
 {
+    UpdateShutdown();
     if (simulator)
         actionSimulator_triggered(); // stops it
     delete ui;
@@ -192,6 +193,7 @@ void BMSMainWin::MainUiInit()
     updateTimer = new QTimer(this);
     transTimer = new QTimer(this);
     transTimer->setInterval(120000);
+    UpdateUiInit();
     rtDisplaying = false;
     ui->RTDataTextBrow->hide();
     RealTimePageInit();
@@ -255,6 +257,7 @@ void BMSMainWin::ConnectInit()
     connect(ui->RTDataOffBtn, &QPushButton::clicked, this, &BMSMainWin::RTDataOffBtn_clicked);
     connect(ui->RTDataDownBtn, &QPushButton::clicked, this, &BMSMainWin::RTDataDownBtn_clicked);
     connect(ui->ClearRTDataBtn, &QPushButton::clicked, this, &BMSMainWin::ClearRTDataBtn_clicked);
+    UpdateConnectInit();
 }
 
 void BMSMainWin::createActions()
@@ -396,6 +399,7 @@ void BMSMainWin::UpPageBtn_clicked()
     if (refuseWhileRendering(this))
         return;
     switchPage(5);
+    UpdatePageShown();
 }
 
 void BMSMainWin::CurrTimeTimerOut()
@@ -406,7 +410,7 @@ void BMSMainWin::CurrTimeTimerOut()
 void BMSMainWin::closeEvent(QCloseEvent* event)
 {
     const auto answer = MsgBox::show(this, QMessageBox::Question, tr("Korvello"),
-                                     tr("Do you wish to quit Korvello?"),
+                                     UpdateQuitQuestion(),
                                      QMessageBox::Yes | QMessageBox::No);
     if (answer == QMessageBox::Yes)
         event->accept();

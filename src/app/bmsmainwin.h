@@ -7,6 +7,7 @@
 #include <QList>
 #include <QMutex>
 #include <QPointF>
+#include <QPointer>
 #include <QRect>
 #include <QString>
 #include <QStringList>
@@ -39,6 +40,10 @@ class QChart;
 class QLineSeries;
 class QValueAxis;
 }
+class TransProgress;
+class UpdataLogin;
+class UpdataThread;
+class WaitConfig;
 
 namespace Ui {
 class BMSMainWin;
@@ -361,6 +366,53 @@ private:
     // A port typed into PortComBox that the system does not enumerate (a pty, a
     // socat bridge): it counts as present while its device node exists.
     QString typedPort;
+
+    // ---- firmware update (update/) ----
+public slots:
+    void UpDateBtn_clicked();
+    void UpdateBtn_Clicked();
+    void UbootBtn_clicked();
+    void WakeBtn_clicked();
+    void UpdataSoft();
+    void UpdateBoot();
+    void UpdateStart(const QString& command);
+    void UpdataFileTranStart();
+    void UpdataStartTimeOut();
+    void UpdataFileTranFinish(int result);
+    void UpdataFileError(const QString& fileName, const QString& reason);
+    void UpdataTransTimeOut();
+    void UpdateTimeOut();
+    void UpdataThreadSendData(const QByteArray& bytes);
+    // Ends whatever part of an update still runs, quietly: worker, timers, dialogs,
+    // controls. Every ending of the workflow goes through here.
+    void TransitAbr();
+    void Updating(bool enable);
+
+public:
+    // Where the workflow stands; anything but Idle means the pack's firmware is at stake.
+    enum class UpdateStage { Idle, Armed, Transferring, WaitingReboot };
+
+    void UpdateUiInit();
+    void UpdateConnectInit();
+    void UpdatePageShown();
+    // The port was closed or lost: ends the update and says what was interrupted
+    // (empty when nothing ran). Shows no box itself.
+    QString UpdatePortClosed();
+    // The quit question, which warns while the firmware is at stake.
+    QString UpdateQuitQuestion() const;
+    // Quit: the worker is told to cancel and is joined before the window goes.
+    void UpdateShutdown();
+
+    UpdateStage updateStage = UpdateStage::Idle;
+    UpdataThread* updThread = nullptr;
+    TransProgress* transDlg = nullptr;
+    WaitConfig* waitDlg = nullptr;
+    QPointer<UpdataLogin> loginDlg;
+
+private:
+    void askAccessCode(bool refuseWhileBusy, const QString& unknownText, void (BMSMainWin::*onSuccess)());
+    void rejectFirmware(const QString& text);
+    int shownProgress = -1;
 };
 
 #endif // BMSMAINWIN_H

@@ -63,6 +63,16 @@ QString MsgBox::saveFile(QWidget* parent, const QString& title, const QString& s
     return QFileDialog::getSaveFileName(parent, title, start, filter, nullptr, options);
 }
 
+QString MsgBox::openFile(QWidget* parent, const QString& title, const QString& dir, const QString& filter)
+{
+    if (currentHandler()) {
+        Request r = request(Kind::OpenFile, parent, title, dir);
+        r.filter = filter;
+        return currentHandler()(r).text;
+    }
+    return QFileDialog::getOpenFileName(parent, title, dir, filter);
+}
+
 int MsgBox::exec(QDialog* dialog)
 {
     if (currentHandler()) {

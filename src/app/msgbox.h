@@ -17,7 +17,7 @@ class QWidget;
 class MsgBox
 {
 public:
-    enum class Kind { Box, Input, Dialog, SaveFile };
+    enum class Kind { Box, Input, Dialog, SaveFile, OpenFile };
 
     struct Request {
         Kind kind = Kind::Box;
@@ -27,11 +27,12 @@ public:
         QString text; // the box text, the input label, or the file dialog's start path
         QMessageBox::StandardButtons buttons = QMessageBox::NoButton;
         QDialog* dialog = nullptr; // Kind::Dialog only
+        QString filter;            // Kind::OpenFile: name filter; text is the start directory
     };
 
     struct Answer {
         QMessageBox::StandardButton button = QMessageBox::NoButton; // Kind::Box
-        QString text;                                               // Kind::Input, Kind::SaveFile
+        QString text;                                               // Kind::Input, Kind::SaveFile, Kind::OpenFile
         int result = 0;                                             // Kind::Dialog
     };
 
@@ -52,6 +53,9 @@ public:
     // Callers that append to an existing file pass QFileDialog::DontConfirmOverwrite.
     static QString saveFile(QWidget* parent, const QString& title, const QString& start,
                             const QString& filter, QFileDialog::Options options = {});
+    // A modal file dialog to open one existing file; returns its path, or an empty
+    // string when the operator cancelled.
+    static QString openFile(QWidget* parent, const QString& title, const QString& dir, const QString& filter);
 
     // Runs a dialog modally (QDialog::exec) and returns its result.
     static int exec(QDialog* dialog);

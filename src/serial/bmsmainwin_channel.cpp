@@ -85,6 +85,10 @@ const QVector<ReplyRoute>& framedRoutes()
 {
     static const QVector<ReplyRoute> rows = {
         // command contains                     reply must contain                       parser
+        // The loader's answer to "updata" holds "data\n" but is no event count; the
+        // quiet-time table hands the same text to UpdateProcess.
+        {{"updata", "uboot"},                   {},                                      "none",
+         [](BMSMainWin&, const QString&) { return true; }},
         {{"info "},                             {"info "},                               "InfoProcess",
          [](BMSMainWin& w, const QString& r) {
              reach(w, "InfoProcess", r);

@@ -183,6 +183,7 @@ void BMSMainWin::EndPortSession(bool lost)
         ControlPortClosed(),
         ConfigPortClosed(),
         HistoryPortClosed(),
+        UpdatePortClosed(),
     };
     interrupted.removeAll(QString());
 

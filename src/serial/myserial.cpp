@@ -101,6 +101,12 @@ qint64 MySerial::write(const QByteArray& bytes)
     return port->write(bytes);
 }
 
+void MySerial::flush()
+{
+    if (isOpen())
+        port->flush();
+}
+
 QByteArray MySerial::readAll()
 {
     if (!isOpen()) {

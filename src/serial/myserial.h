@@ -25,6 +25,10 @@ public:
 
     qint64 SerialSendData(const QString& text);
     qint64 write(const QByteArray& bytes);
+    // Hands what write() buffered to the driver now instead of at the next event loop
+    // turn; a firmware transfer waits on every packet, and a quitting program has
+    // no next turn.
+    void flush();
     QByteArray readAll();
     qint64 read(char* data, qint64 maxSize);
     bool waitForReadyRead(int ms);

@@ -10,6 +10,8 @@ BoxRecorder::BoxRecorder()
                                                    : QMessageBox::Yes;
         if ((r.kind == MsgBox::Kind::Input || r.kind == MsgBox::Kind::SaveFile) && !inputs.isEmpty())
             a.text = inputs.takeFirst();
+        if (r.kind == MsgBox::Kind::OpenFile && !files.isEmpty())
+            a.text = files.takeFirst();
         a.result = dialogResult;
         return a;
     });

@@ -18,6 +18,7 @@ public:
     QList<MsgBox::Request> requests;
     QMessageBox::StandardButton button = QMessageBox::Yes;
     QStringList inputs;
+    QStringList files; // answers to file dialogs, in turn; none left: cancelled
     int dialogResult = 1;
 
     int count() const { return requests.size(); }
