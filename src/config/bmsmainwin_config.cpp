@@ -5,6 +5,7 @@
 
 #include "configreply.h"
 #include "msgbox.h"
+#include "waitconfig.h"
 #include "textsaver.h"
 
 #include <QDebug>
@@ -47,6 +48,9 @@ void BMSMainWin::ConfigDefaProcess(const QString& reply)
 {
     qDebug() << "Command:" << CurrentCommand;
     qDebug() << "configdefault sts";
+    // The same notice window tells of a firmware update's reboot; that one stays.
+    if (updateStage == UpdateStage::Idle)
+        waitDlg->hide();
     if (!reply.contains(QLatin1String("Command completed successfully")))
         return;
     MsgBox::show(this, QMessageBox::Information, tr("Message"), tr("The initial configuration is successful!"));

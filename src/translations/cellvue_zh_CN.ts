@@ -636,6 +636,108 @@ Temp: %2℃</source>
         <translation>时间：%1 分钟
 温度：%2 ℃</translation>
     </message>
+    <message>
+        <source>Upgrading!Please wait!</source>
+        <translation>正在升级！请稍候！</translation>
+    </message>
+    <message>
+        <source>Can&apos;t update! &quot;Present Num&quot; Unknown.</source>
+        <translation>无法升级！“在线包数”未知。</translation>
+    </message>
+    <message>
+        <source>Can&apos;t update boot! &quot;Present Num&quot; Unknown.</source>
+        <translation>无法升级 Boot！“在线包数”未知。</translation>
+    </message>
+    <message>
+        <source>open File</source>
+        <translation>打开文件</translation>
+    </message>
+    <message>
+        <source>Did not select file!</source>
+        <translation>没有选择文件！</translation>
+    </message>
+    <message>
+        <source>Open file error!</source>
+        <translation>打开文件出错！</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>警告</translation>
+    </message>
+    <message>
+        <source>The bin file transfer failed: the receiver refused the same block %1 times!</source>
+        <translation>固件传输失败：接收方连续 %1 次拒收同一数据块！</translation>
+    </message>
+    <message>
+        <source>The bin file transfer is cancelled by receiver!</source>
+        <translation>固件传输被接收方取消！</translation>
+    </message>
+    <message>
+        <source>Please wait for the host to upgrade !</source>
+        <translation>请等待主机升级完成！</translation>
+    </message>
+    <message>
+        <source>Please wait for the battery to upgrade !</source>
+        <translation>请等待电池包升级完成！</translation>
+    </message>
+    <message>
+        <source>The bin file %1 could not be read: %2
+
+The transfer is cancelled!</source>
+        <translation>无法读取固件文件 %1：%2
+
+传输已取消！</translation>
+    </message>
+    <message>
+        <source>Start transmission timeout!</source>
+        <translation>启动传输超时！</translation>
+    </message>
+    <message>
+        <source>TimeOut during transmission!</source>
+        <translation>传输过程中超时！</translation>
+    </message>
+    <message>
+        <source>Battery update error! Please check battery or wake battery！</source>
+        <translation>电池包升级出错！请检查电池包或唤醒电池包！</translation>
+    </message>
+    <message>
+        <source>The HUB updata successful!</source>
+        <translation>HUB 升级成功！</translation>
+    </message>
+    <message>
+        <source>Host upgraded successfully!Please check the slave after %1 minutes!</source>
+        <translation>主机升级成功！请在 %1 分钟后检查从机！</translation>
+    </message>
+    <message>
+        <source>The battery updata successful!</source>
+        <translation>电池包升级成功！</translation>
+    </message>
+    <message>
+        <source>Version invalid!
+
+Please check firmware!</source>
+        <translation>版本无效！
+
+请检查固件！</translation>
+    </message>
+    <message>
+        <source>Version without head!
+
+Please check firmware!</source>
+        <translation>固件缺少文件头！
+
+请检查固件！</translation>
+    </message>
+    <message>
+        <source>The firmware update was interrupted. The battery may be left without working firmware!</source>
+        <translation>固件升级被中断，电池包可能已没有可用的固件！</translation>
+    </message>
+    <message>
+        <source>A firmware update is running. If you quit now, the battery may be left without working firmware!
+Do you wish to quit Korvello?</source>
+        <translation>正在进行固件升级。现在退出，电池包可能会没有可用的固件！
+确定要退出 Korvello 吗？</translation>
+    </message>
 </context>
 <context>
     <name>BatteryGroup</name>
@@ -1028,6 +1130,54 @@ Please click &quot;RTData OFF&quot;!</source>
 %2</source>
         <translation>无法保存 %1：
 %2</translation>
+    </message>
+</context>
+<context>
+    <name>TransProgress</name>
+    <message>
+        <source>Transmit</source>
+        <translation>传输</translation>
+    </message>
+    <message>
+        <source>Transmit Progress:</source>
+        <translation>传输进度：</translation>
+    </message>
+</context>
+<context>
+    <name>UpdataLogin</name>
+    <message>
+        <source>Notice</source>
+        <translation>注意</translation>
+    </message>
+    <message>
+        <source>The Password is empty!</source>
+        <translation>密码为空！</translation>
+    </message>
+</context>
+<context>
+    <name>UpdateLogin</name>
+    <message>
+        <source>Notice</source>
+        <translation>注意</translation>
+    </message>
+    <message>
+        <source>Notice:Battery will be dead if uploading worry firmware!</source>
+        <translation>注意：升级错误的固件会导致电池包无法工作！</translation>
+    </message>
+    <message>
+        <source>password：</source>
+        <translation>密码：</translation>
+    </message>
+</context>
+<context>
+    <name>WaitConfig</name>
+    <message>
+        <source>Waiting</source>
+        <translation>请稍候</translation>
+    </message>
+    <message>
+        <source>Please wait for the host to upgrade !</source>
+        <translation>请等待主机升级完成！</translation>
     </message>
 </context>
 </TS>
