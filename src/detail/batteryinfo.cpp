@@ -3,9 +3,11 @@
 
 #include "addbarcode.h"
 #include "novalue.h"
+#include "screenscale.h"
 
 #include <QDebug>
 #include <QHeaderView>
+#include <QLabel>
 #include <QStandardItemModel>
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
@@ -86,6 +88,10 @@ BatteryInfo::BatteryInfo(QWidget* parent)
 
     ChartInit();
     TableInit();
+    // What SetRate changes, as the form and the chart set-up have it.
+    designFonts = {cellChart->titleFont().pointSize(), cellChart->legend()->font().pointSize(),
+                   cellAxisX->titleFont().pointSize(), cellAxisX->labelsFont().pointSize()};
+    designRows = {ui->gridLayout_7->rowStretch(0), ui->gridLayout_7->rowStretch(1), ui->gridLayout_7->rowStretch(2)};
     connect(ui->ChangeBtn, &QPushButton::clicked, this, &BatteryInfo::ChangeBtn_Clicked);
     connect(ui->AddBarBtn, &QPushButton::clicked, this, &BatteryInfo::AddBarBtn_Clicked);
     TableViewSytleInit(ui->cellTableView);
@@ -340,38 +346,25 @@ void BatteryInfo::SetRate(double wr, double hr)
     qDebug() << "WidthRate:" << wr;
     qDebug() << "HightRate:" << hr;
 
-    struct Fonts {
-        double upTo;
-        int title, legend, axisTitle, axisLabel;
-    };
-    static const Fonts brackets[] = {
-        {0.416667, 8, 3, 7, 5},
-        {0.6125, 9, 4, 8, 6},
-        {0.666667, 10, 5, 9, 7},
-        {0.75, 11, 6, 10, 8},
-    };
-    for (const Fonts& f : brackets) {
-        if (wr <= f.upTo) {
-            cellChart->setTitleFont(arial(f.title));
-            cellChart->legend()->setFont(arial(f.legend));
-            for (QAbstractAxis* axis : {static_cast<QAbstractAxis*>(cellAxisX), static_cast<QAbstractAxis*>(voltAxis),
-                                        static_cast<QAbstractAxis*>(tempAxis)}) {
-                axis->setTitleFont(arial(f.axisTitle));
-                axis->setLabelsFont(arial(f.axisLabel));
-            }
-            break;
-        }
+    const ScreenScale::ChartFonts fonts = ScreenScale::cellChartFonts(wr, designFonts);
+    cellChart->setTitleFont(arial(fonts.title));
+    cellChart->legend()->setFont(arial(fonts.legend));
+    for (QAbstractAxis* axis : {static_cast<QAbstractAxis*>(cellAxisX), static_cast<QAbstractAxis*>(voltAxis),
+                                static_cast<QAbstractAxis*>(tempAxis)}) {
+        axis->setTitleFont(arial(fonts.axisTitle));
+        axis->setLabelsFont(arial(fonts.axisLabel));
     }
 
-    if (hr <= 0.62963) {
-        ui->gridLayout_7->setRowStretch(0, 1);
-        ui->gridLayout_7->setRowStretch(1, 4);
-        ui->gridLayout_7->setRowStretch(2, 1);
-    } else if (hr <= 0.703704) {
-        ui->gridLayout_7->setRowStretch(0, 2);
-        ui->gridLayout_7->setRowStretch(1, 4);
-        ui->gridLayout_7->setRowStretch(2, 2);
-    }
+    // Four columns of captions and values are wider than an 800-pixel screen leaves
+    // this view; there they may break after the caption rather than be cut off.
+    for (QLabel* label : {ui->SOCLab, ui->SOHLab, ui->CapaLab, ui->CurrLab, ui->TempLab, ui->MaxVolLab, ui->MinVolLab,
+                          ui->VolDiffLab, ui->MaxVoltdLab, ui->MinVoltIdLab, ui->BasStaLab, ui->SysDefaultLab})
+        label->setWordWrap(wr <= ScreenScale::Width800);
+
+    const ScreenScale::RowStretch rows = ScreenScale::cellRowStretch(hr, designRows);
+    ui->gridLayout_7->setRowStretch(0, rows.top);
+    ui->gridLayout_7->setRowStretch(1, rows.cells);
+    ui->gridLayout_7->setRowStretch(2, rows.bar);
 }
 
 void BatteryInfo::ChangeBtn_Clicked()
