@@ -44,7 +44,7 @@ BatteryGroup::BatteryGroup(QWidget* parent)
     mosStyle = ui->CmosRadiBtn->styleSheet();
     buttonAreaSize = ui->GroupBattBtnWid->minimumSize();
     ui->Bat1RadBtn->ensurePolished();
-    balanceLedSize = style()->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight, nullptr, ui->Bat1RadBtn);
+    balanceLedSize = ui->Bat1RadBtn->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight, nullptr, ui->Bat1RadBtn);
 }
 
 BatteryGroup::~BatteryGroup()
