@@ -1,6 +1,6 @@
 // The window on the screens a technician's laptop has: the rates and the fonts picked
-// for each, every page inside the available area with a full 16-pack system on show
-// and no text cut off, and the same area always giving the same window.
+// for each; every page inside the available area with a full 16-pack system on show
+// and no text cut off; and the same area always giving the same window.
 
 #include "bmsmainwin.h"
 #include "boxrecorder.h"
@@ -64,8 +64,7 @@ QStringList visiblePages(BMSMainWin& win, QStringList* cutOff = nullptr)
             const bool fits = label && label->wordWrap() ? w->height() >= label->heightForWidth(w->width())
                                                          : w->width() >= need.width() && w->height() >= need.height();
             if (cutOff && !text.trimmed().isEmpty() && !fits)
-                *cutOff << QStringLiteral("page %1: %2 \"%3\" in %4x%5").arg(page).arg(w->objectName(), text)
-                               .arg(g.width()).arg(g.height());
+                *cutOff << QStringLiteral("page %1: %2 \"%3\"").arg(page).arg(w->objectName(), text);
         }
     }
     return lines;
@@ -81,50 +80,40 @@ private slots:
     void ratesAndFonts_data()
     {
         QTest::addColumn<QSize>("area");
-        QTest::addColumn<double>("widthRate");
-        QTest::addColumn<double>("heightRate");
+        QTest::addColumn<QPointF>("rates");     // width, height
         QTest::addColumn<QSize>("window");
-        QTest::addColumn<int>("font");          // widget font, "Arial" pt; 0: the form's own
-        QTest::addColumn<QList<int>>("chart");  // cell chart: title, legend, axis titles, axis labels
+        // widget font ("Arial" pt, 0: the form's own); cell chart title, legend, axis titles, axis labels
+        QTest::addColumn<QList<int>>("fonts");
         QTest::addColumn<QList<int>>("rows");   // detail view row stretches: top, cells, switch
-        QTest::newRow("1920x1080") << QSize(1920, 1080) << 1.0 << 1.0 << QSize(1920, 1000) << 0
-                                   << QList<int>{12, 7, 11, 9} << QList<int>{0, 1, 0};
-        QTest::newRow("1920x1040") << QSize(1920, 1040) << 1.0 << 0.962963 << QSize(1920, 962) << 0
-                                   << QList<int>{12, 7, 11, 9} << QList<int>{0, 1, 0};
-        QTest::newRow("1440x870") << QSize(1440, 870) << 0.75 << 0.805556 << QSize(1440, 805) << 10
-                                  << QList<int>{11, 6, 10, 8} << QList<int>{0, 1, 0};
-        QTest::newRow("1366x728") << QSize(1366, 728) << 0.711458 << 0.674074 << QSize(1366, 674) << 10
-                                  << QList<int>{11, 6, 10, 8} << QList<int>{2, 4, 2};
-        QTest::newRow("1280x680") << QSize(1280, 680) << 0.666667 << 0.62963 << QSize(1280, 629) << 9
-                                  << QList<int>{10, 5, 9, 7} << QList<int>{1, 4, 1};
-        QTest::newRow("1024x728") << QSize(1024, 728) << 0.533333 << 0.674074 << QSize(1024, 674) << 8
-                                  << QList<int>{9, 4, 8, 6} << QList<int>{2, 4, 2};
-        QTest::newRow("800x560") << QSize(800, 560) << 0.416667 << 0.518519 << QSize(800, 518) << 7
-                                 << QList<int>{8, 3, 7, 5} << QList<int>{1, 4, 1};
+        QTest::newRow("1920x1080") << QSize(1920, 1080) << QPointF(1, 1) << QSize(1920, 1000) << QList<int>{0, 12, 7, 11, 9} << QList<int>{0, 1, 0};
+        QTest::newRow("1920x1040") << QSize(1920, 1040) << QPointF(1, 0.962963) << QSize(1920, 962) << QList<int>{0, 12, 7, 11, 9} << QList<int>{0, 1, 0};
+        QTest::newRow("1440x870") << QSize(1440, 870) << QPointF(0.75, 0.805556) << QSize(1440, 805) << QList<int>{10, 11, 6, 10, 8} << QList<int>{0, 1, 0};
+        QTest::newRow("1366x728") << QSize(1366, 728) << QPointF(0.711458, 0.674074) << QSize(1366, 674) << QList<int>{10, 11, 6, 10, 8} << QList<int>{2, 4, 2};
+        QTest::newRow("1280x680") << QSize(1280, 680) << QPointF(0.666667, 0.62963) << QSize(1280, 629) << QList<int>{9, 10, 5, 9, 7} << QList<int>{1, 4, 1};
+        QTest::newRow("1024x728") << QSize(1024, 728) << QPointF(0.533333, 0.674074) << QSize(1024, 674) << QList<int>{8, 9, 4, 8, 6} << QList<int>{2, 4, 2};
+        QTest::newRow("800x560") << QSize(800, 560) << QPointF(0.416667, 0.518519) << QSize(800, 518) << QList<int>{7, 8, 3, 7, 5} << QList<int>{1, 4, 1};
     }
 
     void ratesAndFonts()
     {
         QFETCH(QSize, area);
-        QFETCH(double, widthRate);
-        QFETCH(double, heightRate);
+        QFETCH(QPointF, rates);
         QFETCH(QSize, window);
-        QFETCH(int, font);
-        QFETCH(QList<int>, chart);
+        QFETCH(QList<int>, fonts);
         QFETCH(QList<int>, rows);
         BMSMainWin win;
         win.OnDeskTopResize(QRect(QPoint(0, 0), area));
-        QVERIFY(qAbs(win.widthRate - widthRate) < 1e-6 && qAbs(win.heightRate - heightRate) < 1e-6);
+        QVERIFY((QPointF(win.widthRate, win.heightRate) - rates).manhattanLength() < 1e-5);
         QCOMPARE(win.size(), window);
         // The window was scaled for the test screen (800 x 600) when it was built, so
         // above the brackets the form's fonts must have come back.
         for (const auto& own : QList<QPair<const char*, int>>{{"PortLab", 16}, {"SOCLab", 11}, {"StateLab", 14}, {"BalanWid", 10}})
-            QCOMPARE(win.findChild<QWidget*>(own.first)->font().pointSize(), font ? font : own.second);
+            QCOMPARE(win.findChild<QWidget*>(own.first)->font().pointSize(), fonts[0] ? fonts[0] : own.second);
         QtCharts::QChart* cells = win.findChild<QtCharts::QChartView*>("cellLineChart")->chart();
-        QList<int> chartFonts{cells->titleFont().pointSize(), cells->legend()->font().pointSize()};
-        for (QtCharts::QAbstractAxis* axis : cells->axes())
+        QList<int> chartFonts{0, cells->titleFont().pointSize(), cells->legend()->font().pointSize()};
+        for (QtCharts::QAbstractAxis* axis : cells->axes()) // three axes, all alike
             chartFonts << axis->titleFont().pointSize() << axis->labelsFont().pointSize();
-        QCOMPARE(chartFonts, (QList<int>{chart[0], chart[1], chart[2], chart[3], chart[2], chart[3], chart[2], chart[3]}));
+        QCOMPARE(chartFonts, (QList<int>{0, fonts[1], fonts[2]} << fonts.mid(3) << fonts.mid(3) << fonts.mid(3)));
         auto* grid = win.findChild<QWidget*>("BattInfoWid")->findChild<QGridLayout*>("gridLayout_7");
         QCOMPARE((QList<int>{grid->rowStretch(0), grid->rowStretch(1), grid->rowStretch(2)}), rows);
     }
@@ -132,9 +121,8 @@ private slots:
     void everyPageFits_data()
     {
         QTest::addColumn<QSize>("area");
-        for (QSize area : {QSize(1920, 1040), QSize(1440, 870), QSize(1366, 728), QSize(1280, 680),
-                           QSize(1024, 728), QSize(800, 560)})
-            QTest::newRow(qPrintable(QStringLiteral("%1x%2").arg(area.width()).arg(area.height()))) << area;
+        for (QSize area : {QSize(1920, 1040), QSize(1440, 870), QSize(1366, 728), QSize(1280, 680), QSize(1024, 728), QSize(800, 560)})
+            QTest::addRow("%dx%d", area.width(), area.height()) << area;
     }
 
     void everyPageFits()
@@ -143,36 +131,24 @@ private slots:
         BoxRecorder boxes;
         BMSMainWin win;
         const QRect available(QPoint(0, 0), area);
-        win.OnDeskTopResize(available);
         win.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&win));
         showEverything(win);
-        QStringList cutOff;
-        visiblePages(win, &cutOff);
-        win.OnDeskTopResize(available); // once more with every page laid out and filled
+        visiblePages(win);
+        win.OnDeskTopResize(available); // with every page laid out and filled
         QVERIFY2(available.contains(QRect(QPoint(0, 0), win.minimumSize())),
                  qPrintable(QStringLiteral("the window needs %1x%2").arg(win.minimumWidth()).arg(win.minimumHeight())));
         QCOMPARE(win.size(), ScreenScale::windowSize(area));
-        cutOff.clear();
-        visiblePages(win, &cutOff);
+        QStringList cutOff;
+        const QStringList first = visiblePages(win, &cutOff);
         QVERIFY2(cutOff.isEmpty(), qPrintable(cutOff.join(QLatin1Char('\n'))));
-    }
 
-    void sameAreaSameWindow()
-    {
-        BoxRecorder boxes;
-        BMSMainWin win;
-        win.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&win));
-        const QRect laptop(0, 0, 1366, 728);
-        win.OnDeskTopResize(laptop);
-        showEverything(win);
-        win.OnDeskTopResize(laptop);
-        const QStringList first = visiblePages(win);
-        win.OnDeskTopResize(laptop); // the desktop reports the same area again
+        // The same area again (a taskbar shown and hidden), then a projector and back.
+        win.OnDeskTopResize(available);
         QCOMPARE(visiblePages(win), first);
-        win.OnDeskTopResize(QRect(0, 0, 800, 560)); // a projector, then back
-        win.OnDeskTopResize(QRect(0, 0, 1920, 1040));
-        win.OnDeskTopResize(laptop);
+        win.OnDeskTopResize(QRect(0, 0, 800, 560));
+        win.OnDeskTopResize(QRect(0, 0, 1920, 1080));
+        win.OnDeskTopResize(available);
         QCOMPARE(visiblePages(win), first);
     }
 };
