@@ -78,6 +78,8 @@ BMSMainWin::BMSMainWin(QWidget* parent)
     SetSerialUi();
     MainUiInit();
     ConnectInit();
+    // Once more, now that the status bar, the charts and the rest built in code exist.
+    RefreshDPI();
     qDebug() << "ui UpdataThread id" << QThread::currentThreadId();
 }
 
@@ -87,44 +89,6 @@ BMSMainWin::~BMSMainWin()
     if (simulator)
         actionSimulator_triggered(); // stops it
     delete ui;
-}
-
-QRect BMSMainWin::StartGeometry(const QRect& available)
-{
-    const double rateW = available.width() / 1920.0;
-    const double rateH = available.height() / 1080.0;
-    const int w = static_cast<int>(rateW * 1920.0);
-    const int h = static_cast<int>(rateH * 1000.0);
-    return QRect((available.width() - w) / 2 + 5, (available.height() - h) / 2, w, h);
-}
-
-void BMSMainWin::RefreshDPI()
-{
-    QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect area = screen->availableGeometry();
-    qDebug() << "scressize:" << area.size();
-    qDebug() << "srcesswid:" << area.width();
-    qDebug() << "screenheight:" << area.height();
-    OnDeskTopResize(area);
-    connect(screen, &QScreen::availableGeometryChanged, this, &BMSMainWin::OnDeskTopResize,
-            Qt::UniqueConnection);
-}
-
-void BMSMainWin::OnDeskTopResize(const QRect& availableGeometry)
-{
-    qDebug() << "windowwidth" << availableGeometry.width() << " height:" << availableGeometry.height();
-    qDebug() << "width:" << width() << "height:" << height();
-    widthRate = availableGeometry.width() / 1920.0;
-    heightRate = availableGeometry.height() / 1080.0;
-    qDebug() << "rate:" << widthRate << "hightrate:" << heightRate;
-    // The forms are laid out with layouts, so the window size alone carries the
-    // scale; the fixed pixel geometry of the designer is never multiplied.
-    resize(static_cast<int>(1920.0 * widthRate), static_cast<int>(1000.0 * heightRate));
-    ui->BattGroupWid->SetRate(widthRate, heightRate);
-    ui->BattInfoWid->SetRate(widthRate, heightRate);
-    qDebug() << "BattInfoWid:" << ui->BattInfoWid->size();
 }
 
 void BMSMainWin::MainUiInit()

@@ -68,6 +68,9 @@ public:
     void createMenus();
     void TableViewSytleInit(QTableView* view);
     void RefreshDPI();
+    // Fonts, minimum and maximum sizes of every laid-out widget below parent for the
+    // rates, always from the values the form gave them.
+    void changeObjectSize(const QObject& parent, double widthRate, double heightRate);
     // Window size and position for an available screen area (start-up and tests).
     static QRect StartGeometry(const QRect& available);
 

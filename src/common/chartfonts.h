@@ -1,6 +1,8 @@
 #ifndef CHARTFONTS_H
 #define CHARTFONTS_H
 
+#include "screenscale.h"
+
 #include <QFont>
 
 namespace QtCharts {
@@ -8,18 +10,11 @@ class QChart;
 }
 
 // The charts are designed for a 1920-pixel-wide screen; on narrower ones every chart
-// of the program takes the same smaller fonts, chosen by the window's width rate.
+// of the program takes the same smaller fonts (ScreenScale::chartFonts).
 namespace ChartFonts {
 
-struct Sizes {
-    int title, legend, axisTitle, axisLabel; // Arial point sizes
-};
-
-// The sizes for a width rate, or false above 0.75, where the designer's fonts stay.
-bool forWidthRate(double widthRate, Sizes* sizes);
-
 // Sets the sizes on the chart's title, its legend and every axis it has.
-void apply(QtCharts::QChart* chart, const Sizes& sizes);
+void apply(QtCharts::QChart* chart, const ScreenScale::ChartFonts& sizes);
 
 inline QFont arial(int pointSize) { return QFont(QStringLiteral("Arial"), pointSize); }
 

@@ -3,11 +3,12 @@
 
 #include "addbarcode.h"
 #include "chartfonts.h"
-#include "msgbox.h"
 #include "novalue.h"
+#include "screenscale.h"
 
 #include <QDebug>
 #include <QHeaderView>
+#include <QLabel>
 #include <QStandardItemModel>
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
@@ -83,6 +84,10 @@ BatteryInfo::BatteryInfo(QWidget* parent)
 
     ChartInit();
     TableInit();
+    // What SetRate changes, as the form and the chart set-up have it.
+    designFonts = {cellChart->titleFont().pointSize(), cellChart->legend()->font().pointSize(),
+                   cellAxisX->titleFont().pointSize(), cellAxisX->labelsFont().pointSize()};
+    designRows = {ui->gridLayout_7->rowStretch(0), ui->gridLayout_7->rowStretch(1), ui->gridLayout_7->rowStretch(2)};
     connect(ui->ChangeBtn, &QPushButton::clicked, this, &BatteryInfo::ChangeBtn_Clicked);
     connect(ui->AddBarBtn, &QPushButton::clicked, this, &BatteryInfo::AddBarBtn_Clicked);
     TableViewSytleInit(ui->cellTableView);
@@ -337,19 +342,18 @@ void BatteryInfo::SetRate(double wr, double hr)
     qDebug() << "WidthRate:" << wr;
     qDebug() << "HightRate:" << hr;
 
-    ChartFonts::Sizes fonts;
-    if (ChartFonts::forWidthRate(wr, &fonts))
-        ChartFonts::apply(cellChart, fonts);
+    ChartFonts::apply(cellChart, ScreenScale::chartFonts(wr, designFonts));
 
-    if (hr <= 0.62963) {
-        ui->gridLayout_7->setRowStretch(0, 1);
-        ui->gridLayout_7->setRowStretch(1, 4);
-        ui->gridLayout_7->setRowStretch(2, 1);
-    } else if (hr <= 0.703704) {
-        ui->gridLayout_7->setRowStretch(0, 2);
-        ui->gridLayout_7->setRowStretch(1, 4);
-        ui->gridLayout_7->setRowStretch(2, 2);
-    }
+    // Four columns of captions and values are wider than an 800-pixel screen leaves
+    // this view; there they may break after the caption rather than be cut off.
+    for (QLabel* label : {ui->SOCLab, ui->SOHLab, ui->CapaLab, ui->CurrLab, ui->TempLab, ui->MaxVolLab, ui->MinVolLab,
+                          ui->VolDiffLab, ui->MaxVoltdLab, ui->MinVoltIdLab, ui->BasStaLab, ui->SysDefaultLab})
+        label->setWordWrap(wr <= ScreenScale::Width800);
+
+    const ScreenScale::RowStretch rows = ScreenScale::cellRowStretch(hr, designRows);
+    ui->gridLayout_7->setRowStretch(0, rows.top);
+    ui->gridLayout_7->setRowStretch(1, rows.cells);
+    ui->gridLayout_7->setRowStretch(2, rows.bar);
 }
 
 void BatteryInfo::ChangeBtn_Clicked()

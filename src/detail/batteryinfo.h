@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "batterycell.h"
+#include "screenscale.h"
 
 class QStandardItemModel;
 class QTableView;
@@ -139,6 +140,9 @@ private:
     bool showTable = false;
     double widthRate = 1.0;
     double heightRate = 1.0;
+    // What SetRate returns to on a screen above the brackets.
+    ScreenScale::ChartFonts designFonts{};
+    ScreenScale::RowStretch designRows{};
 };
 
 #endif // BATTERYINFO_H

@@ -147,9 +147,10 @@ void BMSMainWin::RealTimeChartInit()
 
 void BMSMainWin::RateOfChartInit()
 {
-    ChartFonts::Sizes sizes;
-    if (!ChartFonts::forWidthRate(widthRate, &sizes))
+    // Above the narrow-screen brackets the fonts set at construction stay.
+    if (widthRate > ScreenScale::Width1440)
         return;
+    const ScreenScale::ChartFonts sizes = ScreenScale::chartFonts(widthRate, {});
     tipLab->setFont(ChartFonts::arial(sizes.title));
     for (QChart* chart : {socChart, voltChart, currChart, tempChart})
         ChartFonts::apply(chart, sizes);

@@ -2,12 +2,14 @@
 #include "ui_batterygroup.h"
 
 #include "novalue.h"
+#include "screenscale.h"
 
 #include <QDebug>
 #include <QFont>
 #include <QGridLayout>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTimer>
 
 namespace {
@@ -38,6 +40,11 @@ BatteryGroup::BatteryGroup(QWidget* parent)
         indicator->setFocusPolicy(Qt::NoFocus);
     }
     BalanceNoVisale();
+
+    mosStyle = ui->CmosRadiBtn->styleSheet();
+    buttonAreaSize = ui->GroupBattBtnWid->minimumSize();
+    ui->Bat1RadBtn->ensurePolished();
+    balanceLedSize = ui->Bat1RadBtn->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight, nullptr, ui->Bat1RadBtn);
 }
 
 BatteryGroup::~BatteryGroup()
@@ -112,12 +119,13 @@ void BatteryGroup::SetGroupBattBtn()
     const int count = qMin(presentNum, int(MaxPacks));
     int left = 9;
     int spacing = 3;
-    if (widthRate <= 0.416667) {
+    if (widthRate <= ScreenScale::Width800) {
         left = 0;
         spacing = 0;
-    } else if (widthRate <= 0.533334) {
+    } else if (widthRate <= ScreenScale::Width1024) {
         left = 3;
     }
+    QRect held;
     for (int i = 0; i < count; ++i) {
         auto* holder = new QWidget(ui->GroupBattBtnWid);
         auto* layout = new QGridLayout(holder);
@@ -141,7 +149,13 @@ void BatteryGroup::SetGroupBattBtn()
         holder->show();
         groupBtns.append(btn);
         connect(btn, &QPushButton::clicked, this, &BatteryGroup::BtnBatClicked);
+        held |= holder->geometry();
     }
+    // The holders' margins do not shrink with the screen, so below the design size
+    // the second column reaches past the area drawn for it: the area grows instead of
+    // cutting the buttons off.
+    const QSize drawn = ScreenScale::scaled(buttonAreaSize, widthRate, heightRate);
+    ui->GroupBattBtnWid->setMinimumSize(drawn.expandedTo(QSize(held.right() + 1, held.bottom() + 1)));
 }
 
 void BatteryGroup::DelGroupBtnWid()
@@ -254,7 +268,18 @@ void BatteryGroup::SetRate(double wr, double hr)
     heightRate = hr;
     qDebug() << "testRate:" << wr;
 
-    if (wr <= 0.416667) {
+    // The window has just set margins, spacing, sizes and fonts from the form for these
+    // rates; what follows adjusts them for the narrow brackets. The indicator style is
+    // this view's own, so it goes back to the form's first.
+    ui->CmosRadiBtn->setStyleSheet(mosStyle);
+    ui->DmosRadiBtn->setStyleSheet(mosStyle);
+    // Eight balance lights stacked are what makes this view tall; on a low screen
+    // they shrink with it, so the cell chart below keeps room to be read.
+    const int led = int(balanceLedSize * qMin(1.0, hr));
+    for (int i = 0; i < MaxPacks; ++i)
+        balanceIndicator(i)->setStyleSheet(QStringLiteral("QRadioButton::indicator{width:%1px;height:%1px;}").arg(led));
+
+    if (wr <= ScreenScale::Width800) {
         ui->gridLayout_7->setContentsMargins(5, 5, 5, 5);
         ui->gridLayout_7->setHorizontalSpacing(0);
         ui->gridLayout_4->setContentsMargins(1, 1, 1, 1);
@@ -270,14 +295,17 @@ void BatteryGroup::SetRate(double wr, double hr)
         ui->BalanceLab->setFixedSize(25, 40);
         setMosIndicatorSize(27, 20);
         qDebug() << "testRate:" << wr;
-    } else if (wr <= 0.533334) {
+    } else if (wr <= ScreenScale::Width1024) {
         ui->BalanceLab->setFixedSize(30, 40);
         setMosIndicatorSize(50, 20);
         qDebug() << "testRate:" << wr;
-    } else if (wr <= 0.75) {
+    } else if (wr <= ScreenScale::Width1440) {
         ui->gridLayout_9->setHorizontalSpacing(0);
         setMosIndicatorSize(60, 30);
     }
+    // Buttons already built were sized and placed for the rates before.
+    if (!groupBtns.isEmpty())
+        SetGroupBattBtn();
 }
 
 QRadioButton* BatteryGroup::balanceIndicator(int index) const

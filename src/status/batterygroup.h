@@ -95,6 +95,12 @@ private:
     QList<QPushButton*> groupBtns;
     QTimer* clickGuard = nullptr;
     QList<QRadioButton*> balanceBtns; // Bat1RadBtn … Bat16RadBtn
+
+    // The MOSFET indicators' look as the form has it; SetRate returns to it.
+    QString mosStyle;
+    // The balance lights' size and the pack button area's minimum as the form draws them.
+    int balanceLedSize = 20;
+    QSize buttonAreaSize;
 };
 
 #endif // BATTERYGROUP_H

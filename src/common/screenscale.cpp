@@ -1,0 +1,64 @@
+#include "screenscale.h"
+
+#include <QWidget>
+
+namespace ScreenScale {
+
+QSize windowSize(const QSize& available)
+{
+    return QSize(int(widthRate(available) * DesignWidth), int(heightRate(available) * WindowHeight));
+}
+
+QRect startGeometry(const QRect& available)
+{
+    const QSize size = windowSize(available.size());
+    const int spareWidth = available.width() - size.width();
+    // The five-pixel nudge would push a full-width window past the right edge and cut
+    // off the battery column; it is given only as far as the area allows.
+    const int x = qMin(spareWidth / 2 + 5, spareWidth);
+    const int y = (available.height() - size.height()) / 2;
+    return QRect(available.topLeft() + QPoint(x, y), size);
+}
+
+int widgetFontSize(double wr)
+{
+    if (wr <= Width800)
+        return 7;
+    if (wr <= Width1176)
+        return 8;
+    if (wr <= Width1280)
+        return 9;
+    if (wr <= Width1440)
+        return 10;
+    return 0;
+}
+
+QSize scaled(const QSize& design, double wr, double hr)
+{
+    auto one = [](int value, double rate) { return value >= QWIDGETSIZE_MAX ? value : int(value * rate); };
+    return QSize(one(design.width(), wr), one(design.height(), hr));
+}
+
+ChartFonts chartFonts(double wr, const ChartFonts& design)
+{
+    if (wr <= Width800)
+        return {8, 3, 7, 5};
+    if (wr <= Width1176)
+        return {9, 4, 8, 6};
+    if (wr <= Width1280)
+        return {10, 5, 9, 7};
+    if (wr <= Width1440)
+        return {11, 6, 10, 8};
+    return design;
+}
+
+RowStretch cellRowStretch(double hr, const RowStretch& design)
+{
+    if (hr <= Height680)
+        return {1, 4, 1};
+    if (hr <= Height760)
+        return {2, 4, 2};
+    return design;
+}
+
+} // namespace ScreenScale
