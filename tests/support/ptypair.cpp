@@ -1,6 +1,7 @@
 #include "ptypair.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QTest>
 
@@ -27,6 +28,17 @@ PtyPair::PtyPair()
     slaveKeep = slave;
     fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
     path = QString::fromLocal8Bit(name);
+}
+
+PtyPair::PtyPair(const QString& terminal)
+    : master(::open(QFile::encodeName(terminal).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK))
+    , path(terminal)
+{
+    termios tio{};
+    if (master >= 0 && tcgetattr(master, &tio) == 0) {
+        cfmakeraw(&tio);
+        tcsetattr(master, TCSANOW, &tio);
+    }
 }
 
 PtyPair::~PtyPair()
@@ -56,25 +68,18 @@ QByteArray PtyPair::readAvailable()
         if (master < 0)
             break;
         const ssize_t n = ::read(master, buf, sizeof buf);
+        hungUp = hungUp || n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR);
         if (n <= 0)
             break;
         out.append(buf, static_cast<int>(n));
+        ++reads;
     }
     return out;
 }
 
 QByteArray PtyPair::readFor(int ms)
 {
-    QByteArray out;
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        out += readAvailable();
-        QTest::qWait(2);
-    }
-    out += readAvailable();
-    return out;
+    return readUntil(QByteArray(), ms);
 }
 
 QByteArray PtyPair::readUntil(const QByteArray& needle, int timeoutMs)
@@ -82,13 +87,27 @@ QByteArray PtyPair::readUntil(const QByteArray& needle, int timeoutMs)
     QByteArray out;
     QElapsedTimer t;
     t.start();
-    while (t.elapsed() < timeoutMs && !out.contains(needle)) {
+    const auto waiting = [&] { return needle.isEmpty() || !out.contains(needle); };
+    while (t.elapsed() < timeoutMs && waiting()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         out += readAvailable();
-        if (!out.contains(needle))
+        if (waiting())
             QTest::qWait(2);
     }
-    return out;
+    return out + (needle.isEmpty() ? readAvailable() : QByteArray());
+}
+
+QByteArray PtyPair::command(const QByteArray& cmd, int timeoutMs)
+{
+    write("\n" + cmd + "\n");
+    QByteArray out;
+    QElapsedTimer t;
+    t.start();
+    // The prompt of the line end before the command comes first; the frame ends at the
+    // prompt after its "$$".
+    while (t.elapsed() < timeoutMs && !out.mid(out.indexOf("@" + cmd)).contains("$$\r\r\nBMS>"))
+        out += readUntil("BMS>", int(timeoutMs - t.elapsed()));
+    return out.mid(out.indexOf("@" + cmd));
 }
 
 void PtyPair::closeMaster()

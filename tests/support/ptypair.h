@@ -5,11 +5,14 @@
 #include <QString>
 
 // A raw pseudo-terminal pair for tests: the program opens slavePath() through
-// QSerialPort like any adapter, the test reads and writes the master side.
+// QSerialPort like any adapter, the test reads and writes the master side. Given a
+// path, it is instead the test's own end of a terminal someone else serves (the
+// simulated BMS's port).
 class PtyPair
 {
 public:
     PtyPair();
+    explicit PtyPair(const QString& terminal);
     ~PtyPair();
     PtyPair(const PtyPair&) = delete;
     PtyPair& operator=(const PtyPair&) = delete;
@@ -25,8 +28,14 @@ public:
     QByteArray readFor(int ms);
     // Reads until needle has arrived or timeoutMs passed; returns all bytes read.
     QByteArray readUntil(const QByteArray& needle, int timeoutMs);
+    // A command written the way the program writes it; its framed reply, from "@" to
+    // the prompt after "$$".
+    QByteArray command(const QByteArray& cmd, int timeoutMs = 3000);
     // Closes the master: the slave node disappears, like an unplugged adapter.
     void closeMaster();
+
+    int reads = 0;       // reads that returned bytes
+    bool hungUp = false; // the other end is gone: a read failed for good
 
 private:
     int master = -1;

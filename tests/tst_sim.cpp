@@ -1,0 +1,594 @@
+// The simulated BMS three ways: its console session driven byte by byte and millisecond
+// by millisecond, its pseudo-terminal opened with plain POSIX calls, and cellvue-sim
+// run as a technician runs it. The replies the program itself reads end to end are
+// proven by the end-to-end suites; here are the ones it never asks for, the line's
+// faults and the loader.
+
+#include "bmssimulator.h"
+#include "ptypair.h"
+#include "replyfield.h"
+#include "simconsole.h"
+#include "simfirmware.h"
+#include "simxmodemreceiver.h"
+
+#include <QtTest>
+
+namespace {
+
+const QByteArray kFrameEnd = "$$\r\r\nBMS>";
+const QByteArray kDone = "Command completed successfully";
+
+// What the receiver is given, and when: bytes, or (when empty) a look at its timers.
+using Steps = QList<QPair<int, QByteArray>>;
+
+QByteArray joined(const QList<SimConsole::Output>& outputs)
+{
+    QByteArray all;
+    for (const SimConsole::Output& o : outputs)
+        all += o.bytes;
+    return all;
+}
+
+// The reply as the program's parsers see it: carriage returns removed.
+QString text(const QByteArray& reply)
+{
+    return QString::fromLatin1(reply).remove('\r');
+}
+
+QByteArray payload(int size, char seed)
+{
+    QByteArray p(size, '\0');
+    for (int i = 0; i < size; ++i)
+        p[i] = char(seed + i * 7);
+    return p;
+}
+
+QByteArray packet(int number, const QByteArray& data, int checksumDelta = 0, bool badComplement = false)
+{
+    QByteArray block = data.left(128);
+    block.append(QByteArray(128 - block.size(), char(0x1A)));
+    quint8 sum = quint8(checksumDelta);
+    for (char b : block)
+        sum = quint8(sum + quint8(b));
+    return QByteArray(1, 0x01) + char(number) + char(badComplement ? number : 255 - number) + block + char(sum);
+}
+
+// A session through every time-dependent part: samples, the stream, the pages.
+QByteArray scriptedSession(quint32 seed)
+{
+    SimOptions o;
+    o.seed = seed;
+    o.speed = 50;
+    SimConsole c(o);
+    QByteArray all;
+    // Digits: milliseconds to let pass; anything else: bytes typed.
+    for (const QByteArray in : {"\npwrsys\n", "1500", "\nbat 2\n\npwr\n", "\ndisp pwrs 1\n", "5200", "\ndisp 0\n",
+                                 "\ndatalist event 0\n", "\r", "\r", "\r", "700", "\ninfo 2\n\npwr 3\n"})
+        all += joined(in[0] >= '0' && in[0] <= '9' ? c.advance(in.toInt()) : c.feed(in));
+    return all;
+}
+
+// Starts cellvue-sim; the port path is its first line.
+QString startSim(QProcess& sim, const QStringList& args)
+{
+    sim.start(qEnvironmentVariable("CELLVUE_SIM_BIN"), args);
+    sim.waitForStarted(5000);
+    for (int i = 0; i < 50 && !sim.canReadLine(); ++i)
+        sim.waitForReadyRead(100);
+    return QString::fromLocal8Bit(sim.readLine()).trimmed();
+}
+
+} // namespace
+
+class TestSim : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void sameSeedSameSession()
+    {
+        const QByteArray first = scriptedSession(7);
+        QVERIFY(first.contains("@pwrsys") && first.contains("Press [Enter] to be continued,other key to exit"));
+        QCOMPARE(first.count("Coul(mAH)"), 1);
+        QCOMPARE(scriptedSession(7), first);
+        QVERIFY(scriptedSession(8) != first);
+    }
+
+    // Keys as a slow UART hands them over, one at a time: framed replies, prompts, the
+    // pages of the 37-event list and the loader's call.
+    void keys_data()
+    {
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QList<int>>("counts"); // "@pwrsys" replies, prompts, pages waiting for Enter, wake answers
+
+        QTest::newRow("LF before and after, as the program") << QByteArray("\npwrsys\n") << QList<int>{1, 2, 0, 0};
+        QTest::newRow("operator CR") << QByteArray("pwrsys\r") << QList<int>{1, 1, 0, 0};
+        QTest::newRow("CR LF is one line end") << QByteArray("pwrsys\r\n") << QList<int>{1, 1, 0, 0};
+        QTest::newRow("two commands") << QByteArray("pwrsys\r\npwrsys\r") << QList<int>{2, 2, 0, 0};
+        QTest::newRow("backspace edits") << QByteArray("pwx\brsys\r") << QList<int>{1, 1, 0, 0};
+        QTest::newRow("delete edits") << QByteArray("pwrsyz\x7fs\n") << QList<int>{1, 1, 0, 0};
+        QTest::newRow("empty lines only") << QByteArray("\r\n\n\r") << QList<int>{0, 3, 0, 0};
+        QTest::newRow("pages turned by CR") << QByteArray("datalist event 0\r\r\r\r") << QList<int>{0, 1, 3, 0};
+        QTest::newRow("pages turned by CR LF") << QByteArray("datalist event 0\r\r\n\r\n\r\n") << QList<int>{0, 1, 3, 0};
+        QTest::newRow("another key leaves the list") << QByteArray("datalist event 0\rqpwrsys\r") << QList<int>{1, 2, 1, 0};
+        QTest::newRow("wake letters, then a command") << QByteArray("DLGpwrsys\r") << QList<int>{1, 2, 0, 1};
+        QTest::newRow("other letters") << QByteArray("DLX") << QList<int>{0, 0, 0, 0};
+        QTest::newRow("lower case") << QByteArray("dlg") << QList<int>{0, 0, 0, 0};
+    }
+
+    void keys()
+    {
+        QFETCH(QByteArray, input);
+        SimConsole c{SimOptions()};
+        QByteArray out;
+        for (char b : input)
+            out += joined(c.feed(QByteArray(1, b)));
+        QTEST((QList<int>{out.count("@pwrsys\r\r\n"), out.count("BMS>"), out.count("Press [Enter]"), out.count("Updata is ready!")}),
+              "counts");
+        QCOMPARE(out.count(kFrameEnd), out.count("@pwrsys\r\r\n"));
+    }
+
+    void selfTestHoldsInputUntilDone()
+    {
+        SimOptions o;
+        o.selfTestMs = 2500;
+        SimConsole c(o);
+        const QByteArray started = joined(c.feed("\ntall\n"));
+        QVERIFY(started.startsWith("\r\r\nBMS>@tall\r\r\n") && !started.contains("$$"));
+        QVERIFY(joined(c.feed("\nctrl\n")).isEmpty());
+        QVERIFY(!joined(c.advance(2400)).contains("Self test result"));
+        const QByteArray out = joined(c.advance(200));
+        const int result = out.indexOf("Self test result");
+        QVERIFY(result > 0 && out.indexOf(kDone + "\r\r\n$$") > result);
+        QVERIFY2(out.indexOf("@ctrl\r\r\nCFET") > result, out.constData());
+    }
+
+    // Each row: the device's make-up and what was done to it, commands sent in turn
+    // (all but the last must succeed), and what the last reply must hold. "Key = pattern"
+    // is a field as the parsers read it; "[N*]pattern" a line (exactly N of them when N
+    // is given).
+    void replies_data()
+    {
+        QTest::addColumn<QString>("flags");
+        QTest::addColumn<QByteArrayList>("commands");
+        QTest::addColumn<QStringList>("expects");
+        QTest::addColumn<QString>("closing");
+        auto row = [](const char* name, const QString& flags, const QByteArrayList& cmds, const QStringList& expects,
+                      const QString& closing = kDone) { QTest::newRow(name) << flags << cmds << expects << closing; };
+
+        const QString cell = "3[0-4]\\d\\d", temp = "(1[5-9]|[23]\\d)\\d{3}", soc = "([1-9]\\d?|100)";
+        const QString when = "\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d";
+        const QStringList pwrRow = {"[1-3]", "(4[5-9]|5[0-7])\\d{3}", "-\\d{4,}", temp, temp, temp, cell, cell, "Dischg", "Normal",
+                                    "Normal", "Normal", soc + "%", when, "Normal", "Normal", "\\S+"};
+        const QStringList batRow = {"\\d+", cell, temp, "Dischg", "Normal", "Normal", "Normal", soc + "%", "\\d{4,}", "mAH"};
+        const QByteArray login = "login debug";
+        const QString unknown = "Unknown command", absent = "Target device is not present";
+        const QString invalid = "Invalid command or fail to excute.";
+
+        row("pwr with DevType", "devtype", {"pwr"}, {"^Power .* B\\.T\\.St +DevType$", "3*^" + pwrRow.join("\\s+") + "$"});
+        row("bat N, 10 parts, 15 cells", "bat10 cells15", {"bat 3"}, {"15*^" + batRow.join("\\s+") + "$"});
+        row("pack acted on", "acted", {"pwr 2"}, {"Coulomb = 42 +%", "Current = 0 +mA", "Volt Status = HVolt"});
+        row("its cells", "acted", {"bat 2"}, {"^\\d+ +3[6-9]\\d\\d "});
+        row("its row in the table", "acted", {"pwr"}, {"^2 .* HVolt .* HVolt +Normal$"});
+        row("system fault", "fault1", {"pwrsys"}, {"^System is error$"});
+        row("system fault of the pack", "fault1", {"pwr 1"}, {"System Fault = Sensor fault"});
+        row("system fault in the history", "fault1", {"data"}, {"Data Number = 24"});
+        row("system fault cleared", "fault1 cleared1", {"pwrsys"}, {"^System is discharging$"});
+        row("discharge switch off", "", {login, "ctrl dfet off", "pwrsys"}, {"^System is idle$"});
+        row("discharge switch on again", "", {login, "ctrl dfet off", "ctrl dfet on", "pwrsys"}, {"^System is discharging$"});
+        row("ctrl cfet off", "", {login, "ctrl cfet off", "ctrl"}, {"CFET = OFF", "DFET = ON"});
+        row("ctrl cfet off, then on", "", {login, "ctrl cfet off", "ctrl cfet on", "ctrl"}, {"CFET = ON", "DFET = ON"});
+        row("tall with a sensor fault", "sensor2", {"tall"}, {"Temperature sensor check = fail", "Self test result = fail"}, invalid);
+        row("tbar with a leading blank", "", {login, "tbar  BCD2024E0561234", "info "}, {"^Barcode {18}:  BCD2024E0561234$"});
+        row("config default", "", {login, "config default"}, {});
+        row("data event N", "", {"data event 5"}, {"Item = 5", "Time = " + when, "Cell Volt = (\\d{4} ){16}mV"});
+        row("login debug", "", {login}, {"^Login success$"});
+
+        row("logout", "", {login, "logout", "ctrl dfet off"}, {}, invalid);
+        row("unknown word", "", {"pwrsts"}, {}, unknown);
+        row("upper case", "", {"PWRSYS"}, {}, unknown);
+        row("balance without support", "nobalance", {"balance"}, {}, unknown);
+        row("pack beyond the system", "", {"pwr 5"}, {}, absent);
+        row("cells of an absent pack", "", {"bat 16"}, {}, absent);
+        row("stream of an absent pack", "", {"disp pwrs 4"}, {}, absent);
+        row("pack 0", "", {"pwr 0"}, {}, invalid);
+        row("pack 17", "", {"info 17"}, {}, invalid);
+        row("pack not a number", "", {"bat x"}, {}, invalid);
+        row("switch word", "", {login, "ctrl cfet maybe"}, {}, invalid);
+        row("barcode without login", "", {"tbar ABCD2024E0561234"}, {}, invalid);
+        row("defaults without login", "", {"config default"}, {}, invalid);
+        row("event beyond the history", "", {"data event 999"}, {}, invalid);
+        row("login as somebody else", "", {"login root"}, {}, invalid);
+    }
+
+    void replies()
+    {
+        QFETCH(QString, flags);
+        QFETCH(QByteArrayList, commands);
+        QFETCH(QStringList, expects);
+        QFETCH(QString, closing);
+
+        const QStringList f = flags.split(' ', Qt::SkipEmptyParts);
+        SimOptions o;
+        o.events = 23;
+        o.pwrDevType = f.contains("devtype");
+        o.batLayout = f.contains("bat10") ? 10 : 11;
+        o.cells = f.contains("cells15") ? 15 : 16;
+        o.balance = !f.contains("nobalance");
+        o.sensorFaults = f.contains("sensor2") ? QList<int>{2} : QList<int>{};
+        SimConsole c(o);
+        SimDevice& d = c.device();
+        if (f.contains("acted")) {
+            d.setSoc(2, 42);
+            d.setCurrent(2, 0);
+            d.raiseAlarm(2, SimDevice::OverVoltage);
+        }
+        if (f.contains("fault1"))
+            d.raiseAlarm(1, SimDevice::SystemFault);
+        if (f.contains("cleared1"))
+            d.clearAlarms(1);
+        c.advance(1100); // what was done shows in the next sample
+
+        QString reply;
+        for (int i = 0; i < commands.size(); ++i) {
+            const QByteArray& cmd = commands[i];
+            QByteArray raw = joined(c.feed("\n" + cmd + "\n"));
+            raw += joined(c.advance(3100)); // a self-test's time, and a sample's
+            raw = raw.mid(raw.indexOf('@'));
+            QVERIFY2(raw.startsWith("@" + cmd + "\r\r\n") && raw.endsWith(kFrameEnd), raw.constData());
+            QCOMPARE(raw.count('\n'), raw.count("\r\r\n"));
+            reply = text(raw);
+            QVERIFY2(reply.endsWith((i + 1 < commands.size() ? QString(kDone) : closing) + "\n$$\nBMS>"), qPrintable(reply));
+            // The program tells "data", "ctrl" and "config" from longer commands by the line end.
+            for (const char* word : {"data", "ctrl", "config"})
+                QVERIFY(cmd == word || !reply.contains(word + QString('\n')));
+        }
+        const QStringList lines = reply.split('\n');
+        for (const QString& e : expects) {
+            const int eq = e.indexOf(" = ");
+            if (eq > 0) {
+                const QString value = ReplyField::text(reply, e.left(eq));
+                QVERIFY2(QRegularExpression("^(" + e.mid(eq + 3) + ")$").match(value).hasMatch(), qPrintable(e + " <- " + value));
+                continue;
+            }
+            const QRegularExpressionMatch count = QRegularExpression("^(\\d+)\\*").match(e);
+            const QRegularExpression pattern(e.mid(count.capturedLength()));
+            const int n = int(std::count_if(lines.begin(), lines.end(), [&](const QString& l) { return pattern.match(l).hasMatch(); }));
+            QVERIFY2(count.hasMatch() ? n == count.captured(1).toInt() : n > 0,
+                     qPrintable(QString("%1: %2 lines in\n%3").arg(e, QString::number(n), reply)));
+        }
+    }
+
+    void stream_data()
+    {
+        QTest::addColumn<int>("fields");
+        QTest::addColumn<QString>("row");
+
+        const QString tail = "-\\d{4,} (1[5-9]|[23]\\d)\\d{3} 3\\d{3} 3\\d{3} \\d{5} \\d{5} \\d \\d \\d \\d \\d+% \\d{4,}$";
+        QTest::newRow("16 fields") << 16 << "^%1 \\d\\d-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d (4[5-9]|5[0-7])\\d{3} " + tail;
+        QTest::newRow("17 fields") << 17 << "^%1 \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d (4[5-9]|5[0-7])\\d{3} Dischg " + tail;
+    }
+
+    // Header and first row come with the acknowledgement, unframed; a row a second after.
+    void stream()
+    {
+        QFETCH(int, fields);
+        QFETCH(QString, row);
+        SimOptions o;
+        o.dispFields = fields;
+        SimConsole c(o);
+        QString out = text(joined(c.feed("\ndisp pwrs 2\n")));
+        QVERIFY2(out.contains("disp pwrs 2\nID ") && out.contains(" Coul(mAH)\n") && !out.contains('@') && out.endsWith(kDone + '\n'),
+                 qPrintable(out));
+        QString line = out.section('\n', -3, -3);
+        for (int i = 1; i <= 3; ++i) {
+            QVERIFY2(QRegularExpression(row.arg(i)).match(line).hasMatch(), qPrintable(line));
+            QCOMPARE(joined(c.advance(999)), QByteArray());
+            line = text(joined(c.advance(1))).trimmed();
+        }
+        QVERIFY(joined(c.feed("\ndisp 0\n")).contains(kDone));
+        QCOMPARE(joined(c.advance(3000)), QByteArray());
+    }
+
+    void xmodemReceiver_data()
+    {
+        QTest::addColumn<Steps>("steps");
+        QTest::addColumn<QString>("answers"); // per step, in hex; "-" for nothing
+        QTest::addColumn<int>("state");
+        QTest::addColumn<int>("stored");
+
+        const QByteArray a = payload(128, 1), p1 = packet(1, a), p2 = packet(2, payload(128, 2));
+        const QByteArray can(1, 0x18), cans = QByteArray(10, 0x18) + QByteArray(10, '\b');
+        const QByteArray canInside = p2.left(60) + cans + p2.mid(60);
+        using S = SimXmodemReceiver::State;
+        auto row = [](const char* name, const Steps& steps, const char* answers, S state, int stored) {
+            QTest::newRow(name) << steps << QString(answers) << int(state) << stored;
+        };
+
+        row("good block", {{10, p1}}, "06", S::Receiving, 128);
+        row("block in two pieces", {{10, p1.left(60)}, {20, p1.mid(60)}}, "- 06", S::Receiving, 128);
+        row("bad checksum", {{10, packet(1, a, 1)}}, "15", S::Waiting, 0);
+        row("bad complement", {{10, packet(1, a, 0, true)}}, "15", S::Waiting, 0);
+        row("repeat after lost ACK", {{10, p1}, {20, p1}, {30, p2}}, "06 06 06", S::Receiving, 256);
+        row("block skipped", {{10, p1}, {20, packet(3, a)}}, "06 1818", S::Failed, 128);
+        row("end of file", {{10, p1}, {20, QByteArray(1, 0x04)}}, "06 06", S::Completed, 128);
+        row("sender cancels", {{10, p1}, {20, can}}, "06 -", S::Cancelled, 128);
+        row("cancel before start", {{10, can + can}}, "-", S::Cancelled, 0);
+        row("noise between blocks", {{10, "zz"}, {20, p1}}, "- 06", S::Receiving, 128);
+        row("sender aborts inside a block", {{10, p1}, {20, p2.left(115) + cans}}, "06 -", S::Cancelled, 128);
+        // The first call comes retryMs after start, and again while nothing arrives.
+        row("asks at its own pace", {{999, {}}, {1000, {}}, {1500, {}}, {2000, {}}, {2100, p1}, {3000, {}}}, "- 15 - 15 06 -",
+            S::Receiving, 128);
+        row("block stalled halfway", {{100, p1.left(50)}, {3000, {}}, {3100, {}}, {3200, p1}}, "- - 15 06", S::Receiving, 128);
+        // A sender that gives up a few bytes into a block leaves CANs at the end of it.
+        row("CANs after a stalled block", {{10, p1}, {20, p2.left(30) + can + can + "\b\b"}, {519, {}}, {520, {}}}, "06 - - -",
+            S::Cancelled, 128);
+        // The CANs of a sender with buffered output can land inside a block: refused, and
+        // the silence after it ends the transfer, unless a good repeat follows.
+        row("CANs inside a block, then silence", {{10, p1}, {20, canInside}, {3019, {}}, {3020, {}}}, "06 15 - -", S::Cancelled, 128);
+        row("CANs inside a block, then a good repeat", {{10, p1}, {20, canInside}, {30, p2}, {3030, {}}}, "06 15 06 15",
+            S::Receiving, 256);
+    }
+
+    void xmodemReceiver()
+    {
+        QFETCH(Steps, steps);
+        QFETCH(int, stored);
+        SimXmodemReceiver r;
+        r.start(0, 1000);
+        QStringList got;
+        for (const auto& step : steps) {
+            const QByteArray out = step.second.isEmpty() ? r.poll(step.first) : r.feed(step.second, step.first);
+            got << (out.isEmpty() ? QString("-") : QString(out.toHex()));
+        }
+        QTEST(got.join(' '), "answers");
+        QTEST(int(r.state()), "state");
+        QCOMPARE(r.data(), (payload(128, 1) + payload(128, 2)).left(stored));
+    }
+
+    void loaderWholeRun_data()
+    {
+        QTest::addColumn<QByteArray>("command");
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QByteArray>("ending");
+        QTest::addColumn<QByteArray>("notSaid");
+
+        const QByteArray data = payload(1000, 8), updata = "updata", uboot = "uboot";
+        const QByteArray pack = SimFirmware::build(SimFirmware::Pack, 3, 0, 0, data);
+        const QByteArray hub = SimFirmware::build(SimFirmware::Hub, 1, 2, 0, data);
+        const QByteArray boot = SimFirmware::build(SimFirmware::Boot, 1, 3, 0, data);
+        QByteArray corrupt = pack;
+        corrupt[100] = char(corrupt[100] ^ 0x40);
+        auto row = [](const char* name, const QByteArray& cmd, const QByteArray& file, const char* ending, const char* notSaid) {
+            QTest::newRow(name) << cmd << file << QByteArray(ending) << QByteArray(notSaid);
+        };
+        row("pack", updata, pack, "SYS Init Over", "IBCCAN");
+        row("hub", updata, hub, "IBCCAN", "SYS Init Over");
+        row("boot", uboot, boot, "System run", "IBCCAN");
+        row("raw binary", updata, data, "Version without head", "System run");
+        row("hub image by uboot", uboot, hub, "Version invalid", "System run");
+        row("pack image by uboot", uboot, pack, "Version invalid", "System run");
+        row("boot image by updata", updata, boot, "Version invalid", "System run");
+        row("version 0", updata, SimFirmware::build(SimFirmware::Pack, 0, 9, 9, data), "Version invalid", "System run");
+        row("cut short", updata, pack.left(500), "Version invalid", "System run");
+        row("corrupt payload", updata, corrupt, "Version invalid", "System run");
+    }
+
+    void loaderWholeRun()
+    {
+        QFETCH(QByteArray, command);
+        QFETCH(QByteArray, file);
+        QFETCH(QByteArray, ending);
+        QFETCH(QByteArray, notSaid);
+
+        SimOptions o;
+        o.rebootMs = 2000;
+        SimConsole c(o);
+        const QByteArray announced = joined(c.feed("\n" + command + "\n"));
+        QVERIFY(announced.contains("$$\r\r\n") && !announced.contains(char(0x15)));
+        // The call for the transfer comes on its own, well after the text.
+        QVERIFY(joined(c.advance(900)).isEmpty());
+        QCOMPARE(joined(c.advance(100)), QByteArray(1, 0x15));
+
+        QByteArray answers;
+        int block = 1;
+        for (int at = 0; at < file.size(); at += 128, ++block)
+            answers += joined(c.feed(packet(block, file.mid(at, 128))));
+        answers += joined(c.feed(QByteArray(1, 0x04)));
+        QCOMPARE(answers, QByteArray(block, 0x06));
+
+        // Nothing is said in the burst of the last ACK; the verdict follows on its own.
+        QVERIFY(joined(c.advance(400)).isEmpty());
+        const QByteArray later = joined(c.advance(100 + o.rebootMs));
+        QVERIFY2(later.contains(ending) && !later.contains(notSaid) && later.endsWith("BMS>"), later.constData());
+        QCOMPARE(c.mode(), SimConsole::Mode::Console);
+        QCOMPARE(c.loggedIn(), false);
+        QCOMPARE(c.device().storedImage(), ending.startsWith("Version") ? QByteArray() : file);
+        if (ending == "SYS Init Over") // the device came back with the new version
+            QCOMPARE(ReplyField::text(text(joined(c.feed("\ninfo 1\n"))), "Main Soft version"), QString("V3.0.0"));
+    }
+
+    void lineFaults_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("pattern");
+
+        const QString whole = "^\r\r\nBMS>@ctrl\r\r\nCFET[^$]*\\$\\$\r\r\nBMS>$";
+        // Noise comes before each reply, never inside the frame.
+        QTest::newRow("garbage") << "garbage" << "^.{8,}@ctrl\r\r\nCFET[^$]*\\$\\$\r\r\nBMS>$";
+        QTest::newRow("lost $$") << "lose" << "^\r\r\nBMS>@ctrl\r\r\n[^$]*Command completed successfully\r\r\n[^$]*$";
+        QTest::newRow("silence") << "silence" << "^$";
+        QTest::newRow("latency") << "latency" << whole;
+        QTest::newRow("chunks") << "chunk" << whole;
+    }
+
+    void lineFaults()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, pattern);
+        SimOptions o;
+        o.faults.garbage = fault == "garbage" ? 1.0 : 0.0;
+        o.faults.loseFrameEnd = fault == "lose" ? 1.0 : 0.0;
+        o.faults.silence = fault == "silence" ? 1.0 : 0.0;
+        o.faults.latencyMs = fault == "latency" ? 600 : 0;
+        o.faults.chunk = fault == "chunk";
+        BmsSimulator sim(o);
+        QVERIFY(sim.start());
+        PtyPair pty(sim.portPath());
+        pty.write("\nctrl\n");
+        const QByteArray early = pty.readFor(400);
+        const QByteArray all = early + pty.readFor(1100);
+        QVERIFY(fault != "latency" || early.isEmpty());
+        QVERIFY(fault != "chunk" || pty.reads > 2);
+        QVERIFY2(QRegularExpression(pattern, QRegularExpression::DotMatchesEverythingOption).match(QString::fromLatin1(all)).hasMatch(),
+                 all.toHex().constData());
+        sim.setFaults(SimFaults());
+        QVERIFY(pty.command("ctrl").endsWith(kFrameEnd));
+    }
+
+    void portComesAndGoes()
+    {
+        BmsSimulator sim;
+        QSignalSpy clientGone(&sim, &BmsSimulator::clientGone), portGone(&sim, &BmsSimulator::portGone);
+        QVERIFY(sim.start());
+        const QString path = sim.portPath();
+        // A reply left unread when the client went away does not greet the next one.
+        {
+            PtyPair left(path);
+            left.write("\nconfig\n");
+            QTest::qWait(200);
+        }
+        QTRY_COMPARE(clientGone.count(), 1);
+        PtyPair pty(path);
+        QVERIFY(pty.readFor(300).isEmpty());
+        QVERIFY(pty.command("ctrl").contains("CFET"));
+
+        // Stopped, the port goes like a pulled adapter: the client reads a hang-up.
+        sim.stop();
+        QTRY_COMPARE(portGone.count(), 1);
+        QVERIFY(!QFile::exists(path) && !sim.isRunning() && sim.portPath().isEmpty());
+        pty.readFor(100);
+        QVERIFY(pty.hungUp);
+        // Started again it serves a new port.
+        QVERIFY(sim.start());
+        QVERIFY(PtyPair(sim.portPath()).command("ctrl").contains("CFET"));
+    }
+
+    // lrzsz's sx, a sender we did not write, with its standard input and output on the
+    // port as from a shell, every third block refused once.
+    void firmwareBySx()
+    {
+        const QByteArray file = SimFirmware::build(SimFirmware::Pack, 2, 5, 0, payload(5000, 1));
+        QTemporaryDir dir;
+        QFile f(dir.filePath("fw.bin"));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(file) == file.size());
+        f.close();
+        SimOptions o;
+        o.faults.xmodemNak = 0.33;
+        o.rebootMs = 300;
+        BmsSimulator sim(o);
+        QVERIFY(sim.start());
+        PtyPair pty(sim.portPath());
+        pty.write("\nupdata\n");
+        const QByteArray announce = pty.readUntil("$$\r\r\n", 3000);
+        QVERIFY2(announce.contains("@updata\r\r\n") && announce.contains("Xmodem"), announce.constData());
+
+        QProcess sx;
+        sx.setStandardInputFile(sim.portPath());
+        sx.setStandardOutputFile(sim.portPath(), QIODevice::Append);
+        sx.start("/usr/bin/sx", {f.fileName()});
+        QVERIFY(sx.waitForStarted(5000) && sx.waitForFinished(30000));
+        QVERIFY2(sx.exitCode() == 0, sx.readAllStandardError().constData());
+        const QByteArray after = pty.readUntil("BMS>", 3000);
+        QVERIFY2(after.contains("SYS Init Over"), after.constData());
+        // What crossed the line is the file padded to whole blocks; what is kept, the file.
+        QCOMPARE(sim.receivedFile().toHex(), (file + QByteArray((128 - file.size() % 128) % 128, 0x1A)).toHex());
+        QCOMPARE(sim.storedImage().toHex(), file.toHex());
+    }
+
+    // cellvue-sim's options reach the device, one seed repeats a session, the program
+    // ends cleanly taking its port with it, and an image it makes is one its loader takes.
+    void cliSession()
+    {
+        QVERIFY2(QFileInfo(qEnvironmentVariable("CELLVUE_SIM_BIN")).isExecutable(), "CELLVUE_SIM_BIN does not name the simulator");
+        auto transcript = [](quint32 seed) {
+            QProcess sim;
+            const QString path = startSim(sim, {"--seed", QString::number(seed), "--packs", "4", "--cells", "15", "--sample-ms",
+                                                "600000", "--model", "HVRACK-7720-KM", "--event-mask"});
+            QByteArray all;
+            if (path.startsWith("/dev/pts/")) {
+                PtyPair pty(path);
+                for (const QByteArray cmd : {"pwrsys", "pwr", "info 3", "bat 2", "balance", "data", "datalist event 0", "data event 4"})
+                    all += pty.command(cmd);
+            }
+            sim.terminate();
+            const bool clean = sim.waitForFinished(5000) && sim.exitStatus() == QProcess::NormalExit && sim.exitCode() == 0;
+            return clean && !QFile::exists(path) ? all : QByteArray();
+        };
+        const QByteArray first = transcript(5);
+        QCOMPARE(first.count(kDone), 8);
+        QVERIFY(first.contains("Present Num              : 4\r\r\n") && first.contains("Cell Number              : 15\r\r\n"));
+        QVERIFY(first.contains("Device name              : HVRACK-7720-KM\r\r\n") && first.contains(" mask "));
+        QCOMPARE(transcript(5), first);
+
+        QTemporaryDir dir;
+        const QString file = dir.filePath("hub.bin");
+        QCOMPARE(QProcess::execute(qEnvironmentVariable("CELLVUE_SIM_BIN"),
+                                   {"--make-image", file, "--image-target", "hub", "--image-version", "1.2.3", "--image-size", "100"}),
+                 0);
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray image = f.readAll();
+        QCOMPARE(image.size(), 116);
+        const SimFirmware::Check check = SimFirmware::check(image, false);
+        QCOMPARE(int(check.verdict), int(SimFirmware::Accepted));
+        QCOMPARE(int(check.target), int(SimFirmware::Hub));
+        QCOMPARE(check.version, QString("V1.2.3"));
+    }
+
+    void cliEndsOnItsOwn_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("client hangs up") << QStringList{"--exit-on-hangup"};
+        QTest::newRow("port vanishes") << QStringList{"--vanish-after", "600"};
+    }
+
+    void cliEndsOnItsOwn()
+    {
+        QFETCH(QStringList, args);
+        QProcess sim;
+        const QString path = startSim(sim, args);
+        QVERIFY2(QFile::exists(path), qPrintable(path));
+        QVERIFY(PtyPair(path).command("ctrl").contains("CFET"));
+        QVERIFY(sim.waitForFinished(3000));
+        QCOMPARE(sim.exitCode(), 0);
+        QVERIFY(!QFile::exists(path));
+    }
+
+    void cliBadOptions_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("17 packs") << QStringList{"--packs", "17"};
+        QTest::newRow("14 cells") << QStringList{"--cells", "14"};
+        QTest::newRow("bat layout 12") << QStringList{"--bat-layout", "12"};
+        QTest::newRow("18 stream fields") << QStringList{"--disp-fields", "18"};
+        QTest::newRow("rate above 1") << QStringList{"--garbage", "2"};
+        QTest::newRow("seed not a number") << QStringList{"--seed", "x"};
+        QTest::newRow("start time") << QStringList{"--start-time", "yesterday"};
+        QTest::newRow("stray argument") << QStringList{"now"};
+    }
+
+    void cliBadOptions()
+    {
+        QFETCH(QStringList, args);
+        QProcess sim;
+        sim.start(qEnvironmentVariable("CELLVUE_SIM_BIN"), args);
+        QVERIFY(sim.waitForFinished(5000));
+        QCOMPARE(sim.exitCode(), 2);
+        QVERIFY(sim.readAllStandardOutput().isEmpty());
+        QVERIFY(sim.readAllStandardError().startsWith("cellvue-sim: "));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSim)
+#include "tst_sim.moc"
