@@ -408,6 +408,20 @@ private slots:
             QCOMPARE(ReplyField::text(text(joined(c.feed("\ninfo 1\n"))), "Main Soft version"), QString("V3.0.0"));
     }
 
+    // The single CAN the program sends to give up: back at the console, nothing kept.
+    void senderCancels()
+    {
+        SimConsole c{SimOptions()};
+        c.feed("\nupdata\n");
+        QCOMPARE(joined(c.advance(1000)), QByteArray(1, 0x15));
+        QCOMPARE(joined(c.feed(packet(1, payload(128, 3)))), QByteArray(1, 0x06));
+        QVERIFY(joined(c.feed(QByteArray(1, 0x18))).isEmpty());
+        const QByteArray after = joined(c.advance(1000));
+        QVERIFY2(after.contains("Transfer cancelled by sender") && after.endsWith("BMS>"), after.constData());
+        QVERIFY(c.device().storedImage().isEmpty() && c.mode() == SimConsole::Mode::Console);
+        QVERIFY(joined(c.feed("\nctrl\n")).contains("CFET"));
+    }
+
     void lineFaults_data()
     {
         QTest::addColumn<QString>("fault");
@@ -472,6 +486,36 @@ private slots:
         // Started again it serves a new port.
         QVERIFY(sim.start());
         QVERIFY(PtyPair(sim.portPath()).command("ctrl").contains("CFET"));
+    }
+
+    // What is done to the device from outside shows on its port, and its stream keeps
+    // the device's pace there: a row a second.
+    void onThePort()
+    {
+        BmsSimulator sim;
+        QVERIFY(sim.start());
+        PtyPair pty(sim.portPath());
+        sim.setSoc(2, 42);
+        sim.setCurrent(2, 0);
+        sim.raiseAlarm(2, SimDevice::OverVoltage);
+        QTest::qWait(1100); // the current shows from the next sample on
+        const QString pwr2 = text(pty.command("pwr 2"));
+        QCOMPARE(ReplyField::toInt(pwr2, "Coulomb", "%"), 42);
+        QCOMPARE(ReplyField::toInt(pwr2, "Current", "mA"), 0);
+        QCOMPARE(ReplyField::text(pwr2, "Volt Status"), QString("HVolt"));
+        sim.clearAlarms(2);
+        QCOMPARE(ReplyField::text(text(pty.command("pwr 2")), "Volt Status"), QString("Normal"));
+
+        pty.write("\ndisp pwrs 2\n");
+        pty.readUntil(kDone + "\r\r\n", 3000);
+        QElapsedTimer clock;
+        clock.start();
+        for (int row = 1; row <= 2; ++row) {
+            const qint64 before = clock.elapsed();
+            QVERIFY(pty.readUntil("\r\r\n", 2500).endsWith("\r\r\n"));
+            const qint64 gap = clock.elapsed() - before;
+            QVERIFY2(row == 1 || (gap > 800 && gap < 1250), qPrintable(QString("a row after %1 ms").arg(gap)));
+        }
     }
 
     // lrzsz's sx, a sender we did not write, with its standard input and output on the
