@@ -148,6 +148,58 @@ const QStringList identity{"Device Address: 1", "Boot Version: V1.0.2", "Main So
                            "Release Date: 2021-05-17", "Barcode: ABCD2021E0561234", "Specification: 51.2V100AH",
                            "Cell Number: 16", "Max Charge Current: 100A"};
 
+// What the parser of a reply takes from it, the parser picked by the command the reply
+// echoes on its second line; `count` is the packs present or the cells expected.
+QString read(const QString& reply, int count)
+{
+    const QString command = reply.section('\n', 1, 1);
+    if (command == "pwrsys") { // [broken] state (? for none), present, V, A, SOC, SOH
+        const PwrsysReply r = PwrsysReply::parse(reply);
+        const QString read = QStringList{r.stateFound ? r.state : "?", NoValue::text(r.presentNum), NoValue::text(r.totalVoltage),
+                                         NoValue::text(r.totalCurrent), NoValue::text(r.totalSoc), NoValue::text(r.totalSoh)}
+                                 .join(' ');
+        return r.complete ? read : "broken " + read;
+    }
+    if (command == "pwr") { // [short:] address|basic|volt|curr|temp|soc|time|cell volt|cell temp; …
+        const PwrTableReply r = PwrTableReply::parse(reply, count);
+        QStringList packs;
+        for (const PackRecord& p : r.packs)
+            packs << QStringList{p.GetDeviceAdd(), p.GetBasicStatus(), p.GetVoltState(), p.GetCurrState(), p.GetTempState(),
+                                 QString::number(p.GetAllCoulomb()), p.GetTime(), p.GetBatteryVolState(), p.GetBatteryTempState()}
+                         .join('|');
+        return (r.enoughRows ? "" : "short:") + packs.join("; ");
+    }
+    if (command.startsWith("pwr ")) { // [broken|]A|°C|SOC|SOH|basic status|system fault
+        const PwrSingleReply r = PwrSingleReply::parse(reply);
+        const QString read = QStringList{NoValue::text(r.current), NoValue::text(r.temperature), NoValue::text(r.soc),
+                                         NoValue::text(r.soh), r.basicStatus, r.sysDefault}
+                                 .join('|');
+        return r.complete ? read : "broken|" + read;
+    }
+    if (command.startsWith("bat ")) { // [mismatch] cells kept, max V@id, min V@id, SOC, Ah
+        const BatReply r = BatReply::parse(reply, count);
+        const QString read = QStringList{QString::number(r.cells.size()), NoValue::text(r.maxVol) + '@' + NoValue::text(r.maxVolId),
+                                         NoValue::text(r.minVol) + '@' + NoValue::text(r.minVolId), NoValue::text(r.soc),
+                                         NoValue::text(r.coulomb)}
+                                 .join(' ');
+        return r.countMatches ? read : "mismatch " + read;
+    }
+    if (command == "balance") { // the states, or nothing the view may take
+        const BalanceReply r = BalanceReply::parse(reply, count);
+        return r.usable() ? r.states.join(' ') : "unusable";
+    }
+    if (command == "ctrl") { // CFET|DFET as printed
+        const CtrlReply r = CtrlReply::parse(reply);
+        return r.cfet + '|' + r.dfet;
+    }
+    // [broken|]address|name|boot|main|comm|date|barcode|rating|cells|max charge
+    const InfoReply r = InfoReply::parse(reply);
+    const QString read = QStringList{r.deviceAdd, r.deviceName, r.bootVersion, r.mainVersion, r.comVersion, r.relaseDate,
+                                     r.barcode, r.packSpec, NoValue::text(r.cellNumber), r.maxChargeCurr}
+                             .join('|');
+    return r.complete ? read : "broken|" + read;
+}
+
 } // namespace
 
 class TestReplies : public QObject
@@ -155,222 +207,109 @@ class TestReplies : public QObject
     Q_OBJECT
 
 private slots:
-    void pwrsys_data()
+    void parse_data()
     {
         QTest::addColumn<QString>("reply");
-        QTest::addColumn<QString>("read"); // [broken] state (? for none), present, V, A, SOC, SOH
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("read");
+        const auto row = [](const QString& name, const QString& reply, const QString& read, int count = 3) {
+            QTest::newRow(qPrintable(name)) << reply << count << read;
+        };
 
         const auto state = [](const QString& line) { return replaced(pwrsysIdle, "System is idle", line); };
-        QTest::newRow("idle, -1250 mA") << pwrsysIdle << "idle 3 52.48 -1.25 87 100";
-        QTest::newRow("charging") << state("System is charging") << "charge 3 52.48 -1.25 87 100";
-        QTest::newRow("discharg") << state("System is discharg") << "discharge 3 52.48 -1.25 87 100";
-        QTest::newRow("error") << state("System is error") << "SysError 3 52.48 -1.25 87 100";
-        QTest::newRow("unknown state") << state("System is sleeping") << "? 3 52.48 -1.25 87 100";
-        QTest::newRow("present count is a word") << replaced(pwrsysIdle, ": 3\n", ": many\n") << "idle -- 52.48 -1.25 87 100";
-        QTest::newRow("missing unit") << replaced(pwrsysIdle, "-1250      mA", "-1250") << "idle 3 52.48 -- 87 100";
-        QTest::newRow("SOC with a fraction") << replaced(pwrsysIdle, "87         %", "87.5 %") << "idle 3 52.48 -1.25 -- 100";
+        row("pwrsys idle, -1250 mA", pwrsysIdle, "idle 3 52.48 -1.25 87 100");
+        row("pwrsys charging", state("System is charging"), "charge 3 52.48 -1.25 87 100");
+        row("pwrsys discharg", state("System is discharg"), "discharge 3 52.48 -1.25 87 100");
+        row("pwrsys error", state("System is error"), "SysError 3 52.48 -1.25 87 100");
+        row("pwrsys, unknown state", state("System is sleeping"), "? 3 52.48 -1.25 87 100");
+        row("pwrsys, present count is a word", replaced(pwrsysIdle, ": 3\n", ": many\n"), "idle -- 52.48 -1.25 87 100");
+        row("pwrsys, missing unit", replaced(pwrsysIdle, "-1250      mA", "-1250"), "idle 3 52.48 -- 87 100");
+        row("pwrsys, SOC with a fraction", replaced(pwrsysIdle, "87         %", "87.5 %"), "idle 3 52.48 -1.25 -- 100");
         for (const char* key : {"System is", "Present Num", "System Volt", "System Curr", "System SOC", "System SOH"})
-            QTest::newRow(key) << replaced(pwrsysIdle, key, "Xyz") << "broken ? -- -- -- -- --";
-    }
-
-    void pwrsys()
-    {
-        QFETCH(QString, reply);
-        const PwrsysReply r = PwrsysReply::parse(reply);
-        QCOMPARE(r.stateFound, !r.state.isEmpty());
-        const QString read = QStringList{r.stateFound ? r.state : "?", NoValue::text(r.presentNum), NoValue::text(r.totalVoltage),
-                                         NoValue::text(r.totalCurrent), NoValue::text(r.totalSoc), NoValue::text(r.totalSoh)}
-                                 .join(' ');
-        QTEST(r.complete ? read : "broken " + read, "read");
-    }
-
-    void pwrTable_data()
-    {
-        QTest::addColumn<QString>("reply");
-        QTest::addColumn<int>("present");
-        QTest::addColumn<bool>("enough");
-        QTest::addColumn<QStringList>("packs"); // address|basic|volt|curr|temp|soc|time|cellVol|cellTemp
+            row(QString("pwrsys without ") + key, replaced(pwrsysIdle, key, "Xyz"), "broken ? -- -- -- -- --");
 
         const QString p1 = "1|Normal|Normal|Normal|Normal|87|22-05-01 10:21:33|Normal|Normal";
         const QString p2 = "2|SysError|Normal|Normal|Normal|85|22-05-01 09:02:10|Normal|Normal";
         const QString p3 = "3|Normal|Normal|Normal|HighTemp|91|22-05-02 11:00:00|Normal|Normal";
-        QTest::newRow("three packs") << pwrTableText({packRow1, packRow2, packRow3}) << 3 << true << QStringList{p1, p2, p3};
-        QTest::newRow("16-part row skipped, later packs move up") << pwrTableText({packRow1, packRow2Short, packRow3}) << 3 << true
-                                                                  << QStringList{p1, p3};
-        QTest::newRow("fewer rows than packs") << pwrTableText({packRow1, packRow2}) << 3 << false << QStringList{};
-        QTest::newRow("more rows than packs: first ones") << pwrTableText({packRow1, packRow2, packRow3}) << 2 << true
-                                                          << QStringList{p1, p2};
-        QTest::newRow("device-type header")
-            << pwrTableText({packRow1 + "   HV", packRow2 + "   HV"}, replaced(pwrHeader, "B.T.St\n", "B.T.St   DevType\n")) << 2
-            << true << QStringList{p1, p2};
-        QTest::newRow("SOC that is not a number counts as 0") << pwrTableText({replaced(packRow1, "87%", "n/a%")}) << 1 << true
-                                                              << QStringList{replaced(p1, "|87|", "|0|")};
-        QTest::newRow("no closing line") << replaced(pwrTableText({packRow1, packRow2}), done, "") << 2 << false << QStringList{};
-    }
+        row("pwr, three packs", pwrTableText({packRow1, packRow2, packRow3}), p1 + "; " + p2 + "; " + p3);
+        row("pwr, 16-part row skipped, later packs move up", pwrTableText({packRow1, packRow2Short, packRow3}), p1 + "; " + p3);
+        row("pwr, fewer rows than packs", pwrTableText({packRow1, packRow2}), "short:");
+        row("pwr, more rows than packs: first ones", pwrTableText({packRow1, packRow2, packRow3}), p1 + "; " + p2, 2);
+        row("pwr, device-type header",
+            pwrTableText({packRow1 + "   HV", packRow2 + "   HV"}, replaced(pwrHeader, "B.T.St\n", "B.T.St   DevType\n")),
+            p1 + "; " + p2, 2);
+        row("pwr, SOC that is not a number counts as 0", pwrTableText({replaced(packRow1, "87%", "n/a%")}), replaced(p1, "|87|", "|0|"), 1);
+        row("pwr, no closing line", replaced(pwrTableText({packRow1, packRow2}), done, ""), "short:", 2);
 
-    void pwrTable()
-    {
-        QFETCH(QString, reply);
-        QFETCH(int, present);
-        const PwrTableReply r = PwrTableReply::parse(reply, present);
-        QTEST(r.enoughRows, "enough");
-        QStringList got;
-        for (const PackRecord& p : r.packs)
-            got << QStringList{p.GetDeviceAdd(), p.GetBasicStatus(), p.GetVoltState(), p.GetCurrState(), p.GetTempState(),
-                               QString::number(p.GetAllCoulomb()), p.GetTime(), p.GetBatteryVolState(), p.GetBatteryTempState()}
-                       .join('|');
-        QTEST(got, "packs");
-    }
-
-    void pwrSingle_data()
-    {
-        QTest::addColumn<QString>("reply");
-        QTest::addColumn<QString>("read"); // [broken|]A|°C|SOC|SOH|basic status|system fault
-
-        QTest::newRow("whole reply") << pwrSingleText << "-0.41|25|87|98|Normal|Normal";
-        QTest::newRow("SOH limited to 100") << replaced(pwrSingleText, "98000", "105000") << "-0.41|25|87|100|Normal|Normal";
-        QTest::newRow("zero total: no SOH") << replaced(pwrSingleText, "100000", "0") << "-0.41|25|87|--|Normal|Normal";
-        QTest::newRow("unknown total: no SOH") << replaced(pwrSingleText, "100000", "?") << "-0.41|25|87|--|Normal|Normal";
-        QTest::newRow("SOC is a word") << replaced(pwrSingleText, "87         %", "full %") << "-0.41|25|--|98|Normal|Normal";
-        QTest::newRow("negative temperature") << replaced(pwrSingleText, "25000", "-5500") << "-0.41|-5.5|87|98|Normal|Normal";
-        QTest::newRow("status words with blanks")
-            << replaced(replaced(pwrSingleText, ": Normal\nSystem", ": Over Volt\nSystem"), ": Normal\nCommand", ": AFE Fault\nCommand")
-            << "-0.41|25|87|98|Over Volt|AFE Fault";
+        row("pwr N", pwrSingleText, "-0.41|25|87|98|Normal|Normal");
+        row("pwr N, SOH limited to 100", replaced(pwrSingleText, "98000", "105000"), "-0.41|25|87|100|Normal|Normal");
+        row("pwr N, zero total: no SOH", replaced(pwrSingleText, "100000", "0"), "-0.41|25|87|--|Normal|Normal");
+        row("pwr N, unknown total: no SOH", replaced(pwrSingleText, "100000", "?"), "-0.41|25|87|--|Normal|Normal");
+        row("pwr N, SOC is a word", replaced(pwrSingleText, "87         %", "full %"), "-0.41|25|--|98|Normal|Normal");
+        row("pwr N, negative temperature", replaced(pwrSingleText, "25000", "-5500"), "-0.41|-5.5|87|98|Normal|Normal");
+        row("pwr N, status words with blanks",
+            replaced(replaced(pwrSingleText, ": Normal\nSystem", ": Over Volt\nSystem"), ": Normal\nCommand", ": AFE Fault\nCommand"),
+            "-0.41|25|87|98|Over Volt|AFE Fault");
         for (const char* key : {"Temperature", "Real Coulomb", "Basic Status", "System Fault"})
-            QTest::newRow(key) << replaced(pwrSingleText, key, "Xyz") << "broken|--|--|--|--||";
-    }
+            row(QString("pwr N without ") + key, replaced(pwrSingleText, key, "Xyz"), "broken|--|--|--|--||");
 
-    void pwrSingle()
-    {
-        QFETCH(QString, reply);
-        const PwrSingleReply r = PwrSingleReply::parse(reply);
-        const QString read = QStringList{NoValue::text(r.current), NoValue::text(r.temperature), NoValue::text(r.soc),
-                                         NoValue::text(r.soh), r.basicStatus, r.sysDefault}
-                                 .join('|');
-        QTEST(r.complete ? read : "broken|" + read, "read");
-    }
+        row("bat, 11 columns", batTable({cell11(0, 3281, 87, 87000), cell11(1, 3279, 86, 86500), cell11(2, 3290, 88, 88100)}),
+            "3 3.29@2 3.279@1 86 86");
+        row("bat, 10 columns",
+            batTable({"0  3281  24000  x  Normal  Normal  Normal  87%  87000  mAH", "1  3301  24100  x  Normal  Normal  Normal  80%  80999  mAH"}),
+            "2 3.301@1 3.281@0 80 80", 2);
+        row("bat, equal extremes keep the lower id",
+            batTable({cell11(0, 3200), cell11(1, 3300), cell11(2, 3300), cell11(3, 3100), cell11(4, 3100)}), "5 3.3@1 3.1@3 87 87", 5);
+        row("bat, 999 mAH is 0 Ah", batTable({cell11(0, 3281, 87, 999)}), "1 3.281@0 3.281@0 87 0", 1);
+        row("bat, 12-part row neither stored nor counted",
+            batTable({cell11(0, 3281), "1  0  -410  24000  Normal  Over Volt  Normal  Normal  Normal  5%  0 mAH", cell11(2, 3290)}),
+            "2 3.29@2 3.281@0 87 87");
+        row("bat, lost first row does not invent 0 V", batTable({"0  garbled", cell11(1, 3279), cell11(2, 3290)}), "2 3.29@2 3.279@1 87 87");
+        row("bat, 16 rows for 15 cells", batTable(QVector<QString>(16, cell11(0, 3281)).toList()), "mismatch 0 --@-- --@-- -- --", 15);
+        row("bat, no table", "@\nbat 2\nTarget device is not present\n$$", "mismatch 0 --@-- --@-- -- --");
 
-    void bat_data()
-    {
-        QTest::addColumn<QString>("reply");
-        QTest::addColumn<int>("cellCount");
-        QTest::addColumn<QString>("read"); // [mismatch] cells kept, max V@id, min V@id, SOC, Ah
-
-        QTest::newRow("11 columns") << batTable({cell11(0, 3281, 87, 87000), cell11(1, 3279, 86, 86500), cell11(2, 3290, 88, 88100)})
-                                    << 3 << "3 3.29@2 3.279@1 86 86";
-        QTest::newRow("10 columns") << batTable({"0  3281  24000  x  Normal  Normal  Normal  87%  87000  mAH",
-                                                 "1  3301  24100  x  Normal  Normal  Normal  80%  80999  mAH"})
-                                    << 2 << "2 3.301@1 3.281@0 80 80";
-        QTest::newRow("equal extremes keep the lower id")
-            << batTable({cell11(0, 3200), cell11(1, 3300), cell11(2, 3300), cell11(3, 3100), cell11(4, 3100)}) << 5
-            << "5 3.3@1 3.1@3 87 87";
-        QTest::newRow("999 mAH is 0 Ah") << batTable({cell11(0, 3281, 87, 999)}) << 1 << "1 3.281@0 3.281@0 87 0";
-        QTest::newRow("12-part row neither stored nor counted")
-            << batTable({cell11(0, 3281), "1  0  -410  24000  Normal  Over Volt  Normal  Normal  Normal  5%  0 mAH", cell11(2, 3290)})
-            << 3 << "2 3.29@2 3.281@0 87 87";
-        QTest::newRow("lost first row does not invent 0 V") << batTable({"0  garbled", cell11(1, 3279), cell11(2, 3290)}) << 3
-                                                            << "2 3.29@2 3.279@1 87 87";
-        QTest::newRow("16 rows for 15 cells") << batTable(QVector<QString>(16, cell11(0, 3281)).toList()) << 15
-                                              << "mismatch 0 --@-- --@-- -- --";
-        QTest::newRow("no table") << "@\nbat 2\nTarget device is not present\n$$" << 3 << "mismatch 0 --@-- --@-- -- --";
-    }
-
-    void bat()
-    {
-        QFETCH(QString, reply);
-        QFETCH(int, cellCount);
-        const BatReply r = BatReply::parse(reply, cellCount);
-        const QString read = QStringList{QString::number(r.cells.size()), NoValue::text(r.maxVol) + '@' + NoValue::text(r.maxVolId),
-                                         NoValue::text(r.minVol) + '@' + NoValue::text(r.minVolId), NoValue::text(r.soc),
-                                         NoValue::text(r.coulomb)}
-                                 .join(' ');
-        QTEST(r.countMatches ? read : "mismatch " + read, "read");
-    }
-
-    void balance_data()
-    {
-        QTest::addColumn<QString>("reply");
-        QTest::addColumn<int>("present");
-        QTest::addColumn<QStringList>("states"); // empty: the reply must change nothing
-
-        QTest::newRow("pack 2 balancing") << balanceReply({"1     0", "2     1", "3     0"}) << 3 << QStringList{"0", "1", "0"};
-        QTest::newRow("2 rows for 3 packs") << balanceReply({"1     0", "2     1"}) << 3 << QStringList{};
-        QTest::newRow("4 rows for 3 packs") << balanceReply({"1 0", "2 1", "3 0", "4 1"}) << 3 << QStringList{};
+        row("balance, pack 2 balancing", balanceReply({"1     0", "2     1", "3     0"}), "0 1 0");
+        row("balance, 2 rows for 3 packs", balanceReply({"1     0", "2     1"}), "unusable");
+        row("balance, 4 rows for 3 packs", balanceReply({"1 0", "2 1", "3 0", "4 1"}), "unusable");
         // Row counts that would match if the word were overlooked.
-        QTest::newRow("Unknown command") << "@\nbalance\nUnknown command 'balance'\n1 1\n$$" << 2 << QStringList{};
-        QTest::newRow("Unknown alone") << "@\nbalance\n1 1\nUnknown\n$$" << 3 << QStringList{};
-        QTest::newRow("short row: later packs move up") << balanceReply({"1     1", "2", "3     0"}) << 3 << QStringList{"1", "0"};
-    }
+        row("balance, Unknown command", "@\nbalance\nUnknown command 'balance'\n1 1\n$$", "unusable", 2);
+        row("balance, Unknown alone", "@\nbalance\n1 1\nUnknown\n$$", "unusable");
+        row("balance, short row: later packs move up", balanceReply({"1     1", "2", "3     0"}), "1 0");
 
-    void balance()
-    {
-        QFETCH(QString, reply);
-        QFETCH(int, present);
-        QFETCH(QStringList, states);
-        const BalanceReply r = BalanceReply::parse(reply, present);
-        QCOMPARE(r.usable(), !states.isEmpty());
-        QCOMPARE(r.usable() ? r.states : QStringList(), states);
-    }
+        row("ctrl, on and off", "@\nctrl\nCFET : ON\nDFET : OFF\n" + done, "ON|OFF");
+        row("ctrl, padded", "@\nctrl\nCFET            :    OFF\nDFET            :   ON   \nCommand completed\n$$", "OFF|ON");
+        row("ctrl, lower case stays as printed", "@\nctrl\nCFET : on\nDFET : ON\n$$", "on|ON");
+        row("ctrl, no DFET line", "@\nctrl\nCFET : ON\n" + done, "ON|");
 
-    void ctrl_data()
-    {
-        QTest::addColumn<QString>("reply");
-        QTest::addColumn<QString>("fets"); // CFET|DFET as printed
-
-        QTest::newRow("on and off") << "@\nctrl\nCFET : ON\nDFET : OFF\n" + done << "ON|OFF";
-        QTest::newRow("padded") << "@\nctrl\nCFET            :    OFF\nDFET            :   ON   \nCommand completed\n$$" << "OFF|ON";
-        QTest::newRow("lower case stays as printed") << "@\nctrl\nCFET : on\nDFET : ON\n$$" << "on|ON";
-        QTest::newRow("no DFET line") << "@\nctrl\nCFET : ON\n" + done << "ON|";
-    }
-
-    void ctrl()
-    {
-        QFETCH(QString, reply);
-        const CtrlReply r = CtrlReply::parse(reply);
-        QTEST(r.cfet + '|' + r.dfet, "fets");
-    }
-
-    void info_data()
-    {
-        QTest::addColumn<QString>("reply");
-        QTest::addColumn<QString>("read"); // [broken|]address|name|boot|main|comm|date|barcode|rating|cells|max charge
-
-        QTest::newRow("whole reply") << infoReply(standard) << wholeInfo;
-        QTest::newRow("no device name") << infoReply(with("Device name")) << infoBut("|HVRACK-7720-KM|", "||");
+        row("info", infoReply(standard), wholeInfo);
+        row("info, no device name", infoReply(with("Device name")), infoBut("|HVRACK-7720-KM|", "||"));
         for (const QString& key : InfoReply::requiredKeys())
-            QTest::newRow(qPrintable("no " + key)) << infoReply(with(key == "Boot" ? QStringLiteral("Boot version") : key))
-                                                   << "broken|||||||||--|";
-        QTest::newRow("device error") << "@\ninfo 9\nTarget device is not present\n$$" << "broken|||||||||--|";
-
+            row("info without " + key, infoReply(with(key == "Boot" ? QStringLiteral("Boot version") : key)), "broken|||||||||--|");
+        row("info, device error", "@\ninfo 9\nTarget device is not present\n$$", "broken|||||||||--|");
         const QString barcode = "|ABCD2021E0561234|";
-        QTest::newRow("barcode of 15") << infoReply(with("Barcode", "ABCD2021E056123")) << infoBut(barcode, "||");
-        QTest::newRow("barcode of 15 and blanks") << infoReply(with("Barcode", "ABCD2021E056123      ")) << infoBut(barcode, "||");
-        QTest::newRow("barcode of 17") << infoReply(with("Barcode", "ABCD2021E05612345")) << infoBut(barcode, "|ABCD2021E05612345|");
-
+        row("info, barcode of 15", infoReply(with("Barcode", "ABCD2021E056123")), infoBut(barcode, "||"));
+        row("info, barcode of 15 and blanks", infoReply(with("Barcode", "ABCD2021E056123      ")), infoBut(barcode, "||"));
+        row("info, barcode of 17", infoReply(with("Barcode", "ABCD2021E05612345")), infoBut(barcode, "|ABCD2021E05612345|"));
         Lines both = standard, twoFirst = standard, neither = standard;
         both.insert(2, {"Boot  version", "V0.9"});
         twoFirst.prepend({"Boot  version", "V0.8"});
         neither[2] = {"Bootloader", "V0.6"};
-        QTest::newRow("Boot  version after Boot version") << infoReply(both) << infoBut("V1.0.2", "V0.9");
-        QTest::newRow("Boot  version first") << infoReply(twoFirst) << infoBut("V1.0.2", "V0.8");
-        QTest::newRow("neither boot key") << infoReply(neither) << infoBut("V1.0.2", "");
-
-        QTest::newRow("cell number and blanks") << infoReply(with("Cell Number", "16     ")) << wholeInfo;
+        row("info, Boot  version after Boot version", infoReply(both), infoBut("V1.0.2", "V0.9"));
+        row("info, Boot  version first", infoReply(twoFirst), infoBut("V1.0.2", "V0.8"));
+        row("info, neither boot key", infoReply(neither), infoBut("V1.0.2", ""));
+        row("info, cell number and blanks", infoReply(with("Cell Number", "16     ")), wholeInfo);
         for (const char* bad : {"16 cells", "0x10", "99999999999"})
-            QTest::newRow(qPrintable("cell number " + QString(bad))) << infoReply(with("Cell Number", bad)) << infoBut("|16|", "|--|");
-        QTest::newRow("Cell Number on the last line") << infoReply(with("Cell Number"), "Cell Number   :  15  ") << infoBut("|16|", "|15|");
-        QTest::newRow("Max Charge Curr on the last line") << infoReply(with("Max Charge Curr"), "Max Charge Curr : 50A  ")
-                                                          << infoBut("|100A", "|50A");
+            row(QString("info, cell number ") + bad, infoReply(with("Cell Number", bad)), infoBut("|16|", "|--|"));
+        row("info, Cell Number on the last line", infoReply(with("Cell Number"), "Cell Number   :  15  "), infoBut("|16|", "|15|"));
+        row("info, Max Charge Curr on the last line", infoReply(with("Max Charge Curr"), "Max Charge Curr : 50A  "),
+            infoBut("|100A", "|50A"));
     }
 
-    void info()
+    void parse()
     {
         QFETCH(QString, reply);
-        const InfoReply r = InfoReply::parse(reply);
-        const QString read = QStringList{r.deviceAdd, r.deviceName, r.bootVersion, r.mainVersion, r.comVersion, r.relaseDate,
-                                         r.barcode, r.packSpec, NoValue::text(r.cellNumber), r.maxChargeCurr}
-                                 .join('|');
-        QTEST(r.complete ? read : "broken|" + read, "read");
+        QFETCH(int, count);
+        QTEST(read(reply, count), "read");
     }
 
     // ---- through the main window: what its glue keeps or clears on a broken reply ----
