@@ -202,6 +202,7 @@ private slots:
         win.show();
         QVERIFY(QTest::qWaitForWindowExposed(&win));
         showEverything(win);
+        win.CurrTimeTimerOut(); // the clock's text from its first tick on, a space longer
         QVERIFY(win.configModel->rowCount() > 40 && win.eventModel->columnCount() == 17 && win.socSeries->count() > 60);
         visiblePages(win);
         win.OnDeskTopResize(available); // with every page laid out and filled

@@ -208,18 +208,19 @@ protected:
     }
 };
 
-// The table style draws header sections in 12-point type, which its style sheet holds
-// against any widget font; the header sizes its sections from its widget font all the
-// same. Beside table text of 7 to 10 points the titles were drawn larger than their
-// sections and cut off. The header's own sheet wins over the one it inherits, and its
-// widget font is set alike, so that what is measured is what is drawn.
+// The table style draws header sections (the titles, the row numbers) in 12-point type,
+// which its style sheet holds against any widget font; a header sizes its sections from
+// its widget font all the same. Beside table text of 7 to 10 points the titles were
+// drawn larger than their sections and cut off. A header's own sheet wins over the one
+// it inherits, and its widget font is set alike, so that what is measured is drawn.
 void setHeaderFont(QTableView* table, int fontSize)
 {
     constexpr int TableStylePt = 12;
-    QHeaderView* header = table->horizontalHeader();
-    header->setFont(QFont(QStringLiteral("Arial"), fontSize > 0 ? fontSize : TableStylePt));
-    header->setStyleSheet(fontSize > 0 ? QStringLiteral("QHeaderView::section{font: %1pt Arial;}").arg(fontSize)
-                                       : QString());
+    for (QHeaderView* header : {table->horizontalHeader(), table->verticalHeader()}) {
+        header->setFont(QFont(QStringLiteral("Arial"), fontSize > 0 ? fontSize : TableStylePt));
+        header->setStyleSheet(fontSize > 0 ? QStringLiteral("QHeaderView::section{font: %1pt Arial;}").arg(fontSize)
+                                           : QString());
+    }
 }
 
 // Columns fitted to their contents (the event list) were fitted to the old font; with a
