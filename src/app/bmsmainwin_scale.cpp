@@ -208,21 +208,6 @@ protected:
     }
 };
 
-// The table style draws header sections (the titles, the row numbers) in 12-point type,
-// which its style sheet holds against any widget font; a header sizes its sections from
-// its widget font all the same. Beside table text of 7 to 10 points the titles were
-// drawn larger than their sections and cut off. A header's own sheet wins over the one
-// it inherits, and its widget font is set alike, so that what is measured is drawn.
-void setHeaderFont(QTableView* table, int fontSize)
-{
-    constexpr int TableStylePt = 12;
-    for (QHeaderView* header : {table->horizontalHeader(), table->verticalHeader()}) {
-        header->setFont(QFont(QStringLiteral("Arial"), fontSize > 0 ? fontSize : TableStylePt));
-        header->setStyleSheet(fontSize > 0 ? QStringLiteral("QHeaderView::section{font: %1pt Arial;}").arg(fontSize)
-                                           : QString());
-    }
-}
-
 // Columns fitted to their contents (the event list) were fitted to the old font; with a
 // larger one their values would be cut short. A stretched column takes what is left.
 void refitColumns(QTableView* table)
@@ -312,7 +297,9 @@ void BMSMainWin::OnDeskTopResize(const QRect& availableGeometry)
     ui->BattInfoWid->SetRate(wr, hr);
     RateOfChartInit();
     for (QTableView* table : {ui->ConfigTabView, ui->DataListlView}) {
-        setHeaderFont(table, ScreenScale::widgetFontSize(wr));
+        // Their table style draws 12-point titles and row numbers; under the brackets
+        // they take the table's own size.
+        ScreenScale::setHeaderFont(table, ScreenScale::widgetFontSize(wr));
         refitColumns(table);
     }
     fitPicture(ui->UpdateMessToolBtn);
