@@ -50,8 +50,8 @@ void BMSMainWin::setEventColumns(bool maskColumn)
     header->setVisible(true);
     header->setDefaultSectionSize(95);
     header->setSectionResizeMode(QHeaderView::Interactive);
-    // Stretched, yet never narrower than the width it was last given: a stretched
-    // section would shrink to nothing once the other columns fill the view.
+    // Stretched, yet never narrower than the width it was last given: a section in the
+    // stretch mode is squeezed below its event texts once the other columns fill the view.
     header->setStretchLastSection(true);
     header->setCascadingSectionResizes(false);
 }

@@ -73,15 +73,15 @@ double listedWhole(const QList<int>& list, double y)
     return list.contains(value) ? value : qQNaN();
 }
 
-int themeLabelSize()
+QFont themeLabelFont()
 {
-    static const int size = [] {
+    static const QFont font = [] {
         QChart chart;
         auto* axis = new QValueAxis;
         chart.addAxis(axis, Qt::AlignBottom);
-        return axis->labelsFont().pointSize();
+        return axis->labelsFont();
     }();
-    return size;
+    return font;
 }
 
 double tolerance(double min, double max)
@@ -168,11 +168,17 @@ void BMSMainWin::RateOfChartInit()
         return;
     // Above the narrow-screen brackets the fonts of construction, also after a move
     // from a narrow screen to a wide one.
+    const QFont themeLabels = themeLabelFont();
     const ScreenScale::ChartFonts sizes =
-        ScreenScale::chartFonts(widthRate, {kTitlePt, kLegendPt, kAxisTitlePt, themeLabelSize()});
+        ScreenScale::chartFonts(widthRate, {kTitlePt, kLegendPt, kAxisTitlePt, themeLabels.pointSize()});
     tipLab->setFont(ChartFonts::arial(sizes.title));
-    for (QChart* chart : {socChart, voltChart, currChart, tempChart})
+    for (QChart* chart : {socChart, voltChart, currChart, tempChart}) {
         ChartFonts::apply(chart, sizes);
+        if (widthRate > ScreenScale::Width1440) {
+            for (QAbstractAxis* axis : chart->axes())
+                axis->setLabelsFont(themeLabels);
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------------
