@@ -124,6 +124,9 @@ void BMSMainWin::MainUiInit()
     ui->ConfigTabView->setModel(configModel);
     ui->ConfigTabView->horizontalHeader()->setVisible(true);
     ui->ConfigTabView->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    // The item names are the longest texts; on a narrow screen a quarter of the table
+    // would cut them off, so the values share what the names leave.
+    ui->ConfigTabView->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
 
     eventListing = eventMaskCol = false;
     ReContinueTimer = new QTimer(this);

@@ -343,6 +343,10 @@ void BatteryInfo::SetRate(double wr, double hr)
     qDebug() << "HightRate:" << hr;
 
     ChartFonts::apply(cellChart, ScreenScale::chartFonts(wr, designFonts));
+    // The table style's 8-point titles are wider than a twelfth of the table from the
+    // 1024-pixel bracket down; there they are a point smaller than the cells' text.
+    ScreenScale::setHeaderFont(ui->cellTableView,
+                               wr <= ScreenScale::Width1176 ? ScreenScale::widgetFontSize(wr) - 1 : 0);
 
     // Four columns of captions and values are wider than an 800-pixel screen leaves
     // this view; there they may break after the caption rather than be cut off.

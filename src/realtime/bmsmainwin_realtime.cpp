@@ -36,6 +36,11 @@ const QString kDownPath = QStringLiteral("path/downpath");
 const QString kTipStyle = QStringLiteral("color: rgb(74, 120, 222);");
 const QString kTipShownStyle = QStringLiteral("color: rgb(74, 120, 222); border:2px solid gray;");
 const QRect kTipGeometry(1290, 0, 120, 30);
+// Chart title, legend and axis titles as drawn for a wide screen; the axis labels keep
+// the chart theme's font there. The hover tip's text is as large as a chart title.
+constexpr int kTitlePt = 12;
+constexpr int kLegendPt = 7;
+constexpr int kAxisTitlePt = 11;
 // The hidden log view keeps this many lines; the whole stream is in rtLog.
 constexpr int kLogViewLines = 1000;
 
@@ -68,6 +73,17 @@ double listedWhole(const QList<int>& list, double y)
     return list.contains(value) ? value : qQNaN();
 }
 
+QFont themeLabelFont()
+{
+    static const QFont font = [] {
+        QChart chart;
+        auto* axis = new QValueAxis;
+        chart.addAxis(axis, Qt::AlignBottom);
+        return axis->labelsFont();
+    }();
+    return font;
+}
+
 double tolerance(double min, double max)
 {
     const double spread = max - min;
@@ -96,18 +112,18 @@ void BMSMainWin::RealTimeChartInit()
         series = new QLineSeries;
         auto* chart = new QChart;
         chart->setTitle(title);
-        chart->setTitleFont(ChartFonts::arial(12));
-        chart->legend()->setFont(ChartFonts::arial(7));
+        chart->setTitleFont(ChartFonts::arial(kTitlePt));
+        chart->legend()->setFont(ChartFonts::arial(kLegendPt));
         chart->setMargins(QMargins(0, 0, 0, 0));
         chart->layout()->setContentsMargins(0, 0, 0, 0);
         axisX->setRange(0, 1);
         axisX->setTitleText(tr("Time(min)"));
         axisX->setLabelFormat(QStringLiteral("%.2f"));
-        axisX->setTitleFont(ChartFonts::arial(11));
+        axisX->setTitleFont(ChartFonts::arial(kAxisTitlePt));
         axisY->setRange(0, axisMax);
         axisY->setTitleText(axisTitle);
         axisY->setLabelFormat(QLatin1String(format));
-        axisY->setTitleFont(ChartFonts::arial(11));
+        axisY->setTitleFont(ChartFonts::arial(kAxisTitlePt));
         series->setName(name);
         chart->addAxis(axisX, Qt::AlignBottom);
         chart->addAxis(axisY, Qt::AlignLeft);
@@ -130,7 +146,7 @@ void BMSMainWin::RealTimeChartInit()
     tipLab = new QLabel(this);
     tipLab->setObjectName(QStringLiteral("tipLab"));
     tipLab->setStyleSheet(kTipStyle);
-    tipLab->setFont(ChartFonts::arial(12));
+    tipLab->setFont(ChartFonts::arial(kTitlePt));
     tipLab->setWordWrap(true);
     tipLab->setGeometry(kTipGeometry);
     tipLab->adjustSize();
@@ -147,13 +163,22 @@ void BMSMainWin::RealTimeChartInit()
 
 void BMSMainWin::RateOfChartInit()
 {
-    // Above the narrow-screen brackets the fonts set at construction stay.
-    if (widthRate > ScreenScale::Width1440)
+    // Also run on every change of the screen, which may come before the charts exist.
+    if (!socChart)
         return;
-    const ScreenScale::ChartFonts sizes = ScreenScale::chartFonts(widthRate, {});
+    // Above the narrow-screen brackets the fonts of construction, also after a move
+    // from a narrow screen to a wide one.
+    const QFont themeLabels = themeLabelFont();
+    const ScreenScale::ChartFonts sizes =
+        ScreenScale::chartFonts(widthRate, {kTitlePt, kLegendPt, kAxisTitlePt, themeLabels.pointSize()});
     tipLab->setFont(ChartFonts::arial(sizes.title));
-    for (QChart* chart : {socChart, voltChart, currChart, tempChart})
+    for (QChart* chart : {socChart, voltChart, currChart, tempChart}) {
         ChartFonts::apply(chart, sizes);
+        if (widthRate > ScreenScale::Width1440) {
+            for (QAbstractAxis* axis : chart->axes())
+                axis->setLabelsFont(themeLabels);
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------------
