@@ -288,8 +288,7 @@ void BMSMainWin::switchPage(int index)
     setPageButtonImages(index);
     if (index == 1) {
         basicPolling = true;
-        if (portOpen)
-            pollTimer->start(1000);
+        ResumePolling();
     } else {
         pollTimer->stop();
         basicPolling = false;

@@ -86,6 +86,12 @@ public:
     void GuiThreadSleep(int ms);
     // What SerialDataRead does with one chunk read from the port.
     void ReceiveChunk(const QByteArray& chunk);
+    // Starts the polling cycle again after a one-off command, if the port is open and
+    // the overview page polls.
+    void ResumePolling();
+    // Sends a one-off command with the polling held, so that no tick replaces it as the
+    // current command before its reply; settleMs is waited before the polling resumes.
+    void SendHoldingPolling(const QString& cmd, int settleMs = 0);
 
     // ---- settings file ----
     // Start directory of a file dialog ("path/downpath", "path/lastpath"); "." when

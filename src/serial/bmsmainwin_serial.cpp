@@ -154,8 +154,7 @@ void BMSMainWin::OpenBtn_clicked()
     if (!portOpen)
         return; // gone within the pause; that loss has been told
     SendCommand(QStringLiteral("pwrsys"));
-    if (portOpen && basicPolling)
-        pollTimer->start(1000);
+    ResumePolling();
 }
 
 void BMSMainWin::CloseBtn_clicked()

@@ -335,8 +335,7 @@ void BMSMainWin::UpdateProcess(const QString& reply)
                 SendCommand(QStringLiteral("info ") + QString::number(currBatNum));
         }
         qDebug() << "updata succeser:" << portOpen << basicPolling;
-        if (portOpen && basicPolling)
-            pollTimer->start(1000);
+        ResumePolling();
     }
     // "Version invalid" and "Version without head" among them.
     if (reply.contains(QLatin1String("invalid")))
