@@ -6,6 +6,7 @@
 #include "batteryinfo.h"
 #include "msgbox.h"
 #include "myserial.h"
+#include "tablestyle.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -27,22 +28,6 @@
 #include <QTimer>
 
 namespace {
-
-const char* const kTableStyle =
-    "QScrollBar:vertical{background:#FFFFFF;padding-top:20px;padding-bottom:20px;padding-left:3px;"
-    "padding-right:3px;border-left:1px solid #d7d7d7;}QScrollBar::handle:vertical{background:#dbdbdb;"
-    "border-radius:6px;min-height:80px;}QScrollBar::handle:vertical:hover{background:#d0d0d0;}"
-    "QScrollBar::add-line:vertical{background:url(:/images/resource/images/checkout/down.png) center "
-    "no-repeat;}QScrollBar::sub-line:vertical{background:url(:/images/resource/images/checkout/up.png) "
-    "center no-repeat;}QScrollBar:horizontal{background:#FFFFFF;padding-top:0px;padding-bottom:0px;"
-    "padding-left:20px;padding-right:20px;border-top:1px solid #d7d7d7;}QScrollBar::handle:horizontal{"
-    "background:#dbdbdb;border-radius:6px;min-height:80px;}QScrollBar::handle:horizontal:hover{"
-    "background:#d0d0d0;}QScrollBar::add-line:horizontal{background:url(:/images/resource/images/"
-    "checkout/down.png)center no-repeat;}QScrollBar::sub-line:horizontal{background:url(:/images/"
-    "resource/images/checkout/down.png)center no-repeat;}QTableView QHeaderView::section {"
-    "background-color: qlineargradient(x1:0, y1:0, x2:0, y2:1,stop:0 #616161, stop: 0.5 #505050,"
-    "stop: 0.6 #434343, stop:1 #656565);color: white;padding-left: 4px;border: 1px solid #6c6c6c;"
-    "font: 12pt Arial;}";
 
 struct PageImages {
     const char* normal;
@@ -262,12 +247,7 @@ void BMSMainWin::createMenus()
 
 void BMSMainWin::TableViewSytleInit(QTableView* view)
 {
-    if (!view)
-        return;
-    // Polished first: a view below a parent with its own style sheet would otherwise
-    // keep the inherited look.
-    view->ensurePolished();
-    view->setStyleSheet(QString::fromLatin1(kTableStyle));
+    TableStyle::apply(view, TableStyle::Page);
 }
 
 void BMSMainWin::setPageButtonImages(int pressedIndex)

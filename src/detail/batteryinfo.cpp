@@ -5,6 +5,7 @@
 #include "chartfonts.h"
 #include "novalue.h"
 #include "screenscale.h"
+#include "tablestyle.h"
 
 #include <QDebug>
 #include <QHeaderView>
@@ -28,23 +29,6 @@ constexpr int TableColumns = CellsPerRow * 3;
 // One tick per cell reads well up to this many cells; above it the labels would
 // run into each other (and a garbled cell count could ask for millions of ticks).
 constexpr int MaxCellTicks = 32;
-
-const char* const TableStyle =
-    "QScrollBar:vertical{background:#FFFFFF;padding-top:20px;padding-bottom:20px;padding-left:3px;"
-    "padding-right:3px;border-left:1px solid #d7d7d7;}"
-    "QScrollBar::handle:vertical{background:#dbdbdb;border-radius:6px;min-height:80px;}"
-    "QScrollBar::handle:vertical:hover{background:#d0d0d0;}"
-    "QScrollBar::add-line:vertical{background:url(:/images/resource/images/checkout/down.png) center no-repeat;}"
-    "QScrollBar::sub-line:vertical{background:url(:/images/resource/images/checkout/up.png) center no-repeat;}"
-    "QScrollBar:horizontal{background:#FFFFFF;padding-top:1px;padding-bottom:1px;padding-left:15px;"
-    "padding-right:15px;border-top:1px solid #d7d7d7;}"
-    "QScrollBar::handle:horizontal{background:#dbdbdb;border-radius:6px;max-height:3px;}"
-    "QScrollBar::handle:horizontal:hover{background:#d0d0d0;}"
-    "QScrollBar::add-line:horizontal{background:url(:/images/resource/images/checkout/down.png) center no-repeat;}"
-    "QScrollBar::sub-line:horizontal{background:url(:/images/resource/images/checkout/down.png) center no-repeat;}"
-    "QTableView QHeaderView::section{background-color:qlineargradient(x1:0, y1:0, x2:0, y2:1,"
-    "stop:0 #616161, stop:0.5 #505050, stop:0.6 #434343, stop:1 #656565);color:white;"
-    "padding-left:4px;border:1px solid #6c6c6c;font:8pt 'Arial';}";
 
 // The value text, or "--" when the device gave none.
 QString orMark(const QString& value)
@@ -147,13 +131,7 @@ void BatteryInfo::TableInit()
 
 void BatteryInfo::TableViewSytleInit(QTableView* view)
 {
-    if (!view)
-        return;
-    // A view that is not yet polished but sits below a widget with a style sheet only
-    // stores a new sheet; its header and scroll bars, polished already, would keep the
-    // plain look until some later repolish. Polished first, the sheet applies at once.
-    view->ensurePolished();
-    view->setStyleSheet(QString::fromLatin1(TableStyle));
+    TableStyle::apply(view, TableStyle::Detail);
 }
 
 void BatteryInfo::SetCurrBatNum(int n)
