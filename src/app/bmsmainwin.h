@@ -278,7 +278,6 @@ public:
     bool eventMaskCol = false;
     QTimer* ReContinueTimer = nullptr;
     QStandardItemModel* eventModel = nullptr;
-    int eventCount = 0;
     int currBatNum = 0;
     int presentNum = 0;
     int oldPresentNum = 0;
@@ -291,7 +290,6 @@ public:
     bool GroupBtnFlag = false;
     double widthRate = 1.0;
     double heightRate = 1.0;
-    QString updateFile;
     QDateTime rtStartTime;
 
     // ---- device control (control/) ----

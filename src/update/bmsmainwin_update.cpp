@@ -167,8 +167,8 @@ void BMSMainWin::WakeProcess(const QString& reply)
 void BMSMainWin::UpdateStart(const QString& command)
 {
     qDebug() << "updata";
-    updateFile = MsgBox::openFile(this, tr("open File"), dialogStartDir(QStringLiteral("path/lastpath")),
-                                  QStringLiteral("*.bin"));
+    const QString updateFile = MsgBox::openFile(this, tr("open File"),
+                                                dialogStartDir(QStringLiteral("path/lastpath")), QStringLiteral("*.bin"));
     if (updateFile.isEmpty()) {
         MsgBox::show(this, QMessageBox::Warning, tr("warning"), tr("Did not select file!"));
         return;
