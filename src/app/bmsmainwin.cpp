@@ -92,16 +92,50 @@ void BMSMainWin::MainUiInit()
     portScanTimer = new QTimer(this);
     portScanTimer->start(1000);
 
+    PageWidgetsInit();
+    PageTablesInit();
+    ui->SendEd->setFocus();
+    ui->SendEd->installEventFilter(this);
+    currBatNum = presentNum = oldPresentNum = 0;
+
+    createActions();
+    createMenus();
+    TransferInit();
+    rtDisplaying = false;
+    RealTimePageInit();
+    SettingsInit();
+
+    sysTimeLab = new QLabel(tr("System Time:") + clockText(), this);
+    statusBar()->insertPermanentWidget(0, sysTimeLab);
+    clockTimer = new QTimer(this);
+    clockTimer->start(1000);
+    cmdStateLab = new QLabel(tr("Command State:"), this);
+    statusBar()->addWidget(cmdStateLab);
+    RecordInit();
+}
+
+// The overview page first; the console button, the hidden controls of the service
+// pages and the port settings other than the port itself are out of sight.
+void BMSMainWin::PageWidgetsInit()
+{
     ui->StackWid->setCurrentIndex(1);
     setPageButtonImages(1);
     ui->BaudComBox->setCurrentIndex(8);
     ui->DataBitComBox->setCurrentIndex(3);
     ui->StopbitComBox->setCurrentIndex(0);
-    ui->SendDataBtn->hide();
-    ui->RealTimerBtn->hide();
     ui->ReceTextBro->document()->setMaximumBlockCount(1000);
     ui->CloseBtn->setEnabled(false);
+    const QList<QWidget*> hidden{ui->SendDataBtn, ui->RealTimerBtn, ui->SelfTestBtn, ui->UpdateBtn,
+                                 ui->CfetOnBtn,   ui->CfetOffBtn,   ui->DfetOnBtn,   ui->DfetOffBtn,
+                                 ui->RTDataTextBrow, ui->widget_2,  ui->widget_3,    ui->widget_4,
+                                 ui->widget_5};
+    for (QWidget* w : hidden)
+        w->hide();
+}
 
+// The protection table and the event list.
+void BMSMainWin::PageTablesInit()
+{
     configModel = new QStandardItemModel(this);
     configModel->setColumnCount(4);
     configModel->setHorizontalHeaderLabels(
@@ -117,14 +151,11 @@ void BMSMainWin::MainUiInit()
     eventModel = new QStandardItemModel(this);
     ui->DataListlView->setModel(eventModel);
     setEventColumns(false);
+}
 
-    ui->SendEd->setFocus();
-    ui->SendEd->installEventFilter(this);
-    currBatNum = presentNum = oldPresentNum = 0;
-
-    createActions();
-    createMenus();
-
+// The firmware transfer's progress in the status bar, and its timers.
+void BMSMainWin::TransferInit()
+{
     auto* progressLab = new QLabel(tr("Transmit progress:"), this);
     progressLab->setFont(QFont(QStringLiteral("Arial"), 9));
     statusBar()->addWidget(progressLab);
@@ -133,37 +164,19 @@ void BMSMainWin::MainUiInit()
     transBar->setValue(0);
     transBar->setFixedWidth(170);
     statusBar()->addWidget(transBar);
-    ui->SelfTestBtn->hide();
-    ui->UpdateBtn->hide();
-    ui->CfetOnBtn->hide();
-    ui->CfetOffBtn->hide();
-    ui->DfetOnBtn->hide();
-    ui->DfetOffBtn->hide();
     updateTimer = new QTimer(this);
     transTimer = new QTimer(this);
     transTimer->setInterval(120000);
     UpdateUiInit();
-    rtDisplaying = false;
-    ui->RTDataTextBrow->hide();
-    RealTimePageInit();
-    ui->widget_2->hide();
-    ui->widget_3->hide();
-    ui->widget_4->hide();
-    ui->widget_5->hide();
+}
 
+void BMSMainWin::SettingsInit()
+{
     settings = new QSettings(QStringLiteral("./ConFig/OpenPath.ini"), QSettings::IniFormat, this);
     // Write the file at once, so a technician finds it (with its defaults) to edit.
     for (const QString& key : {QStringLiteral("path/downpath"), QStringLiteral("path/lastpath")})
         settings->setValue(key, dialogStartDir(key));
     settings->sync();
-
-    sysTimeLab = new QLabel(tr("System Time:") + clockText(), this);
-    statusBar()->insertPermanentWidget(0, sysTimeLab);
-    clockTimer = new QTimer(this);
-    clockTimer->start(1000);
-    cmdStateLab = new QLabel(tr("Command State:"), this);
-    statusBar()->addWidget(cmdStateLab);
-    RecordInit();
 }
 
 void BMSMainWin::ConnectInit()

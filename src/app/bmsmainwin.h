@@ -223,6 +223,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Parts of MainUiInit.
+    void PageWidgetsInit();
+    void PageTablesInit();
+    void TransferInit();
+    void SettingsInit();
     void setPageButtonImages(int pressedIndex);
     void switchPage(int index);
     // Hands bytes that start with an Xmodem control byte to the firmware transfer.
@@ -243,6 +248,7 @@ private:
     void RealTimePlot(double minutes, const RealTimeItem& item);
     void RealTimeShow(double minutes);
     void RealTimeClear();
+    void RealTimeTipsClear();
     void RealTimeClearSeries();
     // Logout: the stream log and the curves go with the rest of the device's data.
     void RealTimeRecordClear();

@@ -186,74 +186,82 @@ void BatteryInfo::CreatCellCharts()
     // An unknown (or impossible) cell count leaves the chart as it is. Known count but
     // no cells: nothing can be drawn, and the previous pack's lines would be false.
     if (!NoValue::isNone(CellNumber) && CellNumber > 0) {
-        if (tempPoints.isEmpty()) {
+        if (tempPoints.isEmpty())
             cellChart->removeAllSeries();
-        } else {
-            // The highest temperature starts at 0, so the axis always reaches up to at
-            // least 2 degrees; a non-finite reading is left out of the bounds and the
-            // lines rather than stretching the axis to nothing.
-            qreal minTemp = 0;
-            for (const auto& p : qAsConst(tempPoints)) {
-                if (std::isfinite(p.first.y())) {
-                    minTemp = p.first.y();
-                    break;
-                }
-            }
-            qreal maxTemp = 0;
-            qDebug() << "MinTemp" << minTemp;
+        else
+            DrawCellLines();
+    }
+    FillCellTable();
+}
 
-            cellChart->removeAllSeries();
-            auto* voltSeries = new QLineSeries;
-            auto* tempSeries = new QLineSeries;
-            cellChart->addSeries(voltSeries);
-            cellChart->addSeries(tempSeries);
-
-            qDebug() << "Cellnumber:" << CellNumber;
-            if (CellNumber == 1) {
-                // A range of one value has no width to draw in.
-                cellAxisX->setRange(0, 2);
-                cellAxisX->setTickType(QValueAxis::TicksFixed);
-                cellAxisX->setTickCount(3);
-            } else if (CellNumber <= MaxCellTicks) {
-                cellAxisX->setRange(1, CellNumber);
-                cellAxisX->setTickType(QValueAxis::TicksFixed);
-                cellAxisX->setTickCount(CellNumber);
-            } else {
-                cellAxisX->setRange(1, CellNumber);
-                cellAxisX->setTickType(QValueAxis::TicksDynamic);
-                cellAxisX->setTickAnchor(1);
-                cellAxisX->setTickInterval(std::ceil((CellNumber - 1) / double(MaxCellTicks - 1)));
-            }
-
-            qDebug() << "VoltDataList:" << voltPoints.size();
-            for (const auto& p : qAsConst(voltPoints)) {
-                if (std::isfinite(p.first.y()))
-                    voltSeries->append(p.first);
-            }
-            voltSeries->setName(voltPoints.first().second);
-            voltAxis->setRange(2.4, 4.0);
-            voltAxis->setTickCount(9);
-            voltSeries->attachAxis(cellAxisX);
-            voltSeries->attachAxis(voltAxis);
-            voltSeries->setPointsVisible(true);
-
-            for (const auto& p : qAsConst(tempPoints)) {
-                const qreal t = p.first.y();
-                if (!std::isfinite(t))
-                    continue;
-                tempSeries->append(p.first);
-                minTemp = qMin(minTemp, t);
-                maxTemp = qMax(maxTemp, t);
-            }
-            tempSeries->setName(tempPoints.first().second);
-            tempAxis->setRange(std::trunc(minTemp - 2.0), std::trunc(maxTemp + 2.0));
-            tempAxis->setTickCount(9);
-            tempSeries->attachAxis(cellAxisX);
-            tempSeries->attachAxis(tempAxis);
-            tempSeries->setPointsVisible(true);
+void BatteryInfo::DrawCellLines()
+{
+    // The highest temperature starts at 0, so the axis always reaches up to at least 2
+    // degrees; a non-finite reading is left out of the bounds and the lines rather than
+    // stretching the axis to nothing.
+    qreal minTemp = 0;
+    for (const auto& p : qAsConst(tempPoints)) {
+        if (std::isfinite(p.first.y())) {
+            minTemp = p.first.y();
+            break;
+        }
+    }
+    qreal maxTemp = 0;
+    qDebug() << "MinTemp" << minTemp;
+    for (const auto& p : qAsConst(tempPoints)) {
+        if (std::isfinite(p.first.y())) {
+            minTemp = qMin(minTemp, p.first.y());
+            maxTemp = qMax(maxTemp, p.first.y());
         }
     }
 
+    cellChart->removeAllSeries();
+    qDebug() << "Cellnumber:" << CellNumber;
+    SetCellTicks();
+    qDebug() << "VoltDataList:" << voltPoints.size();
+    voltAxis->setRange(2.4, 4.0);
+    voltAxis->setTickCount(9);
+    AddCellLine(voltPoints, voltAxis);
+    tempAxis->setRange(std::trunc(minTemp - 2.0), std::trunc(maxTemp + 2.0));
+    tempAxis->setTickCount(9);
+    AddCellLine(tempPoints, tempAxis);
+}
+
+void BatteryInfo::SetCellTicks()
+{
+    if (CellNumber == 1) {
+        // A range of one value has no width to draw in.
+        cellAxisX->setRange(0, 2);
+        cellAxisX->setTickType(QValueAxis::TicksFixed);
+        cellAxisX->setTickCount(3);
+    } else if (CellNumber <= MaxCellTicks) {
+        cellAxisX->setRange(1, CellNumber);
+        cellAxisX->setTickType(QValueAxis::TicksFixed);
+        cellAxisX->setTickCount(CellNumber);
+    } else {
+        cellAxisX->setRange(1, CellNumber);
+        cellAxisX->setTickType(QValueAxis::TicksDynamic);
+        cellAxisX->setTickAnchor(1);
+        cellAxisX->setTickInterval(std::ceil((CellNumber - 1) / double(MaxCellTicks - 1)));
+    }
+}
+
+void BatteryInfo::AddCellLine(const QList<QPair<QPointF, QString>>& points, QValueAxis* axisY)
+{
+    auto* series = new QLineSeries;
+    cellChart->addSeries(series);
+    for (const auto& p : points) {
+        if (std::isfinite(p.first.y()))
+            series->append(p.first);
+    }
+    series->setName(points.first().second);
+    series->attachAxis(cellAxisX);
+    series->attachAxis(axisY);
+    series->setPointsVisible(true);
+}
+
+void BatteryInfo::FillCellTable()
+{
     cellModel->removeRows(0, cellModel->rowCount());
     int row = 0;
     int column = 0;

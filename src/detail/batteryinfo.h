@@ -101,6 +101,11 @@ public slots:
 private:
     void ChartInit();
     void TableInit();
+    // Parts of CreatCellCharts: the two lines with their axes, and the table.
+    void DrawCellLines();
+    void SetCellTicks();
+    void AddCellLine(const QList<QPair<QPointF, QString>>& points, QtCharts::QValueAxis* axisY);
+    void FillCellTable();
 
     Ui::BatteryInfo* ui = nullptr;
     QString DeviceAdd;
