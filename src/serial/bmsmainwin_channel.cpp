@@ -225,8 +225,8 @@ const QVector<ReplyRoute>& quietRoutes()
     return rows;
 }
 
-// Runs the first matching row; returns false when no row matched or the row asks to
-// leave the command state alone.
+// Runs the first matching row; returns false when its parser was not given the reply
+// for want of a count, and the command state must be left alone.
 bool dispatch(BMSMainWin& w, const QVector<ReplyRoute>& rows, const QString& command, const QString& text)
 {
     for (const ReplyRoute& row : rows) {
