@@ -116,7 +116,7 @@ private slots:
         QCOMPARE(overview(win), (QStringList{"State: ", "Present Num: ", "Total Voltage: ", "Device Address: ",
                                              "Barcode: ", "Cell Number: ", " ", "0"}));
         QCOMPARE(boxes.seen(), unplug ? QStringList{"Error|The serial port diconnect! Please check!"} : QStringList());
-        QVERIFY(!win.pollTimer->isActive() && win.findChild<QPushButton*>(QStringLiteral("OpenBtn"))->isEnabled());
+        QVERIFY(!win.pollTimer->isActive() && win.deviceModel.isEmpty() && win.findChild<QPushButton*>(QStringLiteral("OpenBtn"))->isEnabled());
         if (unplug)
             QVERIFY(!win.simulatorDevice() && !action->isChecked() && !win.getSerialNameList().contains(portA));
         else

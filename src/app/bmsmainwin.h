@@ -335,8 +335,6 @@ public:
     QList<double> currList;
     QList<int> tempList;
     int lastSoc = 0;
-    double lastVolt = 268435455.0;
-    double lastCurr = 268435455.0;
     int lastTemp = 0;
     // What the four charts draw (SOC, voltage, current, temperature), and for each the
     // first point their series has not taken yet.

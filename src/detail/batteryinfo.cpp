@@ -319,8 +319,6 @@ void BatteryInfo::SetBatteryInfoInit()
 
 void BatteryInfo::SetRate(double wr, double hr)
 {
-    widthRate = wr;
-    heightRate = hr;
     TableViewSytleInit(ui->cellTableView);
     const QList<QAbstractAxis*> axes = cellChart->axes();
     if (!axes.isEmpty())

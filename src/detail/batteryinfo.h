@@ -143,8 +143,6 @@ private:
     QtCharts::QValueAxis* voltAxis = nullptr;
     QStandardItemModel* cellModel = nullptr;
     bool showTable = false;
-    double widthRate = 1.0;
-    double heightRate = 1.0;
     // What SetRate returns to on a screen above the brackets.
     ScreenScale::ChartFonts designFonts{};
     ScreenScale::RowStretch designRows{};

@@ -325,14 +325,10 @@ void BMSMainWin::RealTimePlot(double minutes, const RealTimeItem& item)
         socList << s;
         lastSoc = s;
     }
-    if (!voltList.contains(v)) {
+    if (!voltList.contains(v))
         voltList << v;
-        lastVolt = v;
-    }
-    if (!currList.contains(i)) {
+    if (!currList.contains(i))
         currList << i;
-        lastCurr = i;
-    }
     const int whole = static_cast<int>(t);
     if (t != lastTemp && !tempList.contains(whole)) {
         tempList << whole;
@@ -401,7 +397,6 @@ void BMSMainWin::RealTimeClearSeries()
 void BMSMainWin::RealTimeTipsClear()
 {
     lastSoc = lastTemp = 0;
-    lastVolt = lastCurr = 268435455.0;
     socList.clear();
     voltList.clear();
     currList.clear();
