@@ -223,6 +223,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void TellSessionEnd(bool lost, const QStringList& interrupted);
     // Parts of MainUiInit.
     void PageWidgetsInit();
     void PageTablesInit();
