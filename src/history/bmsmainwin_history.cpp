@@ -64,7 +64,7 @@ void BMSMainWin::DataProcess(const QString& reply)
         MsgBox::show(this, QMessageBox::Information, tr("Message"), tr("The event is empty!"));
         return;
     }
-    eventCount = reading.count;
+    const int eventCount = reading.count;
     if (reading.valid) {
         qDebug() << "event num:" << eventCount;
         ui->EventNumLab->setText(tr("Event num: ") + QString::number(eventCount));

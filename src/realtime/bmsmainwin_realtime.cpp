@@ -98,50 +98,54 @@ void BMSMainWin::RealTimePageInit()
     RealTimeChartInit();
 }
 
+namespace {
+// One of the four charts: minutes along the bottom, the value on the left, one line.
+QChart* buildChart(QChartView* view, const QString& title, const QString& axisTitle, const char* format, int axisMax,
+                   const QString& name, QValueAxis*& axisY, QLineSeries*& series)
+{
+    auto* axisX = new QValueAxis;
+    axisY = new QValueAxis;
+    series = new QLineSeries;
+    auto* chart = new QChart;
+    chart->setTitle(title);
+    chart->setTitleFont(ChartFonts::arial(kTitlePt));
+    chart->legend()->setFont(ChartFonts::arial(kLegendPt));
+    chart->setMargins(QMargins(0, 0, 0, 0));
+    chart->layout()->setContentsMargins(0, 0, 0, 0);
+    axisX->setRange(0, 1);
+    axisX->setTitleText(BMSMainWin::tr("Time(min)"));
+    axisX->setLabelFormat(QStringLiteral("%.2f"));
+    axisX->setTitleFont(ChartFonts::arial(kAxisTitlePt));
+    axisY->setRange(0, axisMax);
+    axisY->setTitleText(axisTitle);
+    axisY->setLabelFormat(QLatin1String(format));
+    axisY->setTitleFont(ChartFonts::arial(kAxisTitlePt));
+    series->setName(name);
+    chart->addAxis(axisX, Qt::AlignBottom);
+    chart->addAxis(axisY, Qt::AlignLeft);
+    chart->addSeries(series);
+    series->attachAxis(axisX);
+    series->attachAxis(axisY);
+    chart->setAnimationOptions(QChart::SeriesAnimations);
+    view->setChart(chart);
+    view->setRenderHint(QPainter::Antialiasing);
+    return chart;
+}
+} // namespace
+
 void BMSMainWin::RealTimeChartInit()
 {
     socMax = socMin = 0;
     voltMin = voltMax = currMin = currMax = tempMin = tempMax = 0.0;
-    lastSoc = lastTemp = 0;
-    lastVolt = lastCurr = 268435455.0;
+    RealTimeTipsClear();
 
-    auto build = [](QChartView* view, const QString& title, const QString& axisTitle, const char* format,
-                    int axisMax, const QString& name, QValueAxis*& axisY, QLineSeries*& series) {
-        auto* axisX = new QValueAxis;
-        axisY = new QValueAxis;
-        series = new QLineSeries;
-        auto* chart = new QChart;
-        chart->setTitle(title);
-        chart->setTitleFont(ChartFonts::arial(kTitlePt));
-        chart->legend()->setFont(ChartFonts::arial(kLegendPt));
-        chart->setMargins(QMargins(0, 0, 0, 0));
-        chart->layout()->setContentsMargins(0, 0, 0, 0);
-        axisX->setRange(0, 1);
-        axisX->setTitleText(tr("Time(min)"));
-        axisX->setLabelFormat(QStringLiteral("%.2f"));
-        axisX->setTitleFont(ChartFonts::arial(kAxisTitlePt));
-        axisY->setRange(0, axisMax);
-        axisY->setTitleText(axisTitle);
-        axisY->setLabelFormat(QLatin1String(format));
-        axisY->setTitleFont(ChartFonts::arial(kAxisTitlePt));
-        series->setName(name);
-        chart->addAxis(axisX, Qt::AlignBottom);
-        chart->addAxis(axisY, Qt::AlignLeft);
-        chart->addSeries(series);
-        series->attachAxis(axisX);
-        series->attachAxis(axisY);
-        chart->setAnimationOptions(QChart::SeriesAnimations);
-        view->setChart(chart);
-        view->setRenderHint(QPainter::Antialiasing);
-        return chart;
-    };
-    socChart = build(ui->SocCharView, tr("SOC"), tr("SOC(%)"), "%d", 110, tr("SOC"), socAxisY, socSeries);
-    voltChart = build(ui->VoltCharView, tr("Volt of battery"), tr("Volt(V)"), "%.1f", 1, tr("Volt"), voltAxisY,
-                      voltSeries);
-    currChart = build(ui->CurrCharView, tr("Current of battery"), tr("Current(A)"), "%.1f", 1, tr("Current"),
-                      currAxisY, currSeries);
-    tempChart = build(ui->TempCharView, tr("Temperature of battery"), tr("Temp(℃)"), "%d", 1, tr("Temp"),
-                      tempAxisY, tempSeries);
+    socChart = buildChart(ui->SocCharView, tr("SOC"), tr("SOC(%)"), "%d", 110, tr("SOC"), socAxisY, socSeries);
+    voltChart = buildChart(ui->VoltCharView, tr("Volt of battery"), tr("Volt(V)"), "%.1f", 1, tr("Volt"), voltAxisY,
+                           voltSeries);
+    currChart = buildChart(ui->CurrCharView, tr("Current of battery"), tr("Current(A)"), "%.1f", 1, tr("Current"),
+                           currAxisY, currSeries);
+    tempChart = buildChart(ui->TempCharView, tr("Temperature of battery"), tr("Temp(℃)"), "%d", 1, tr("Temp"),
+                           tempAxisY, tempSeries);
 
     tipLab = new QLabel(this);
     tipLab->setObjectName(QStringLiteral("tipLab"));
@@ -314,12 +318,7 @@ void BMSMainWin::RealTimeRestart(const RealTimeItem& item)
     voltMin = item.GetVolt();
     currMin = item.GetCurrent();
     tempMin = item.GetTemp();
-    lastSoc = lastTemp = 0;
-    lastVolt = lastCurr = 268435455.0;
-    socList.clear();
-    voltList.clear();
-    currList.clear();
-    tempList.clear();
+    RealTimeTipsClear();
 }
 
 void BMSMainWin::RealTimePlot(double minutes, const RealTimeItem& item)
@@ -351,14 +350,10 @@ void BMSMainWin::RealTimePlot(double minutes, const RealTimeItem& item)
         socList << s;
         lastSoc = s;
     }
-    if (!voltList.contains(v)) {
+    if (!voltList.contains(v))
         voltList << v;
-        lastVolt = v;
-    }
-    if (!currList.contains(i)) {
+    if (!currList.contains(i))
         currList << i;
-        lastCurr = i;
-    }
     const int whole = static_cast<int>(t);
     if (t != lastTemp && !tempList.contains(whole)) {
         tempList << whole;
@@ -423,16 +418,21 @@ void BMSMainWin::RealTimeClearSeries()
         chart->setAnimationOptions(QChart::SeriesAnimations);
 }
 
-void BMSMainWin::RealTimeClear()
+// What a hover tip may show: the distinct values of the run so far.
+void BMSMainWin::RealTimeTipsClear()
 {
-    // The extremes and the axes stay as the run left them.
-    RealTimeClearSeries();
     lastSoc = lastTemp = 0;
-    lastVolt = lastCurr = 268435455.0;
     socList.clear();
     voltList.clear();
     currList.clear();
     tempList.clear();
+}
+
+void BMSMainWin::RealTimeClear()
+{
+    // The extremes and the axes stay as the run left them.
+    RealTimeClearSeries();
+    RealTimeTipsClear();
 }
 
 // ---------------------------------------------------------------------------------

@@ -154,8 +154,7 @@ void BMSMainWin::OpenBtn_clicked()
     if (!portOpen)
         return; // gone within the pause; that loss has been told
     SendCommand(QStringLiteral("pwrsys"));
-    if (portOpen && basicPolling)
-        pollTimer->start(1000);
+    ResumePolling();
 }
 
 void BMSMainWin::CloseBtn_clicked()
@@ -216,7 +215,13 @@ void BMSMainWin::EndPortSession(bool lost)
     // be exported; Logout is the operator's own end of the session and clears it.
     if (!lost)
         RealTimeRecordClear();
+    TellSessionEnd(lost, interrupted);
+}
 
+// The one box of a session's end: always for a loss, for Logout only when it cut
+// something short.
+void BMSMainWin::TellSessionEnd(bool lost, const QStringList& interrupted)
+{
     if (lost) {
         QString text = tr("The serial port diconnect! Please check!");
         if (!interrupted.isEmpty())
