@@ -1,5 +1,7 @@
 #include "consoleview.h"
 
+#include "logtext.h"
+
 #include <QDebug>
 #include <QTextBrowser>
 #include <QTextCursor>
@@ -46,7 +48,7 @@ QString showReceived(QTextBrowser* view, const QByteArray& bytes)
     if (bytes.isEmpty())
         return QString();
     const QString text = QString::fromUtf8(bytes.constData(), bytes.size());
-    qDebug() << "ReceData:" << text;
+    qDebug().noquote() << "ReceData:" << LogText::quoted(text);
     QString shown = text;
     const bool hasCr = shown.contains(QLatin1Char('\r'));
     const bool hasLf = shown.contains(QLatin1Char('\n'));
