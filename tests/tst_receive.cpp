@@ -1,16 +1,17 @@
+#include "bmsmainwin.h"
 #include "consoleview.h"
 
 #include <QTextBrowser>
 #include <QTextCursor>
 #include <QtTest>
 
-// What the console view shows after a quiet period's text. A burst longer than the view
-// is cut before it goes in; the view must end up exactly as if it had gone in whole.
-class TestConsoleView : public QObject
+// The receive path: what ends a quiet period, and what the console view shows of it.
+class TestReceive : public QObject
 {
     Q_OBJECT
 
 private slots:
+    void quietTimeFromLastRead();
     void shown_data();
     void shown();
 };
@@ -25,7 +26,27 @@ QByteArray lines(const char* stem, int count, const char* end)
 }
 } // namespace
 
-void TestConsoleView::shown_data()
+// Bytes that keep coming closer together than the quiet time are one quiet period, for
+// as long as they keep coming.
+void TestReceive::quietTimeFromLastRead()
+{
+    BMSMainWin win;
+    win.CurrentCommand = QStringLiteral("ver\n");
+    static QStringList received;
+    const QtMessageHandler before = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& m) {
+        if (m.startsWith(QLatin1String("ReceData:")))
+            received << m;
+    });
+    for (int i = 0; i < 5; ++i) // 400 ms of reads, 100 ms apart
+        QTimer::singleShot(100 * i, &win, [&win, i] { win.ReceiveChunk(QByteArray(1, char('A' + i))); });
+    QTest::qWait(1200);
+    qInstallMessageHandler(before);
+    QCOMPARE(received, QStringList{QStringLiteral("ReceData: \"ABCDE\"")});
+}
+
+// A burst longer than the view is cut before it goes in; the view must end up exactly
+// as if it had gone in whole.
+void TestReceive::shown_data()
 {
     QTest::addColumn<QByteArray>("before");
     QTest::addColumn<QByteArray>("text");
@@ -40,7 +61,7 @@ void TestConsoleView::shown_data()
     QTest::newRow("CR runs") << QByteArray() << QByteArray("a\r\r\r\nb\n\r\rc\r\n\r\nd") << "a\nb\nc\n\nd";
 }
 
-void TestConsoleView::shown()
+void TestReceive::shown()
 {
     QFETCH(QByteArray, before);
     QFETCH(QByteArray, text);
@@ -63,5 +84,5 @@ void TestConsoleView::shown()
     QCOMPARE(view.toPlainText(), after);
 }
 
-QTEST_MAIN(TestConsoleView)
-#include "tst_consoleview.moc"
+QTEST_MAIN(TestReceive)
+#include "tst_receive.moc"
