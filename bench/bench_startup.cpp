@@ -222,10 +222,11 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    // Each program starts in a directory of its own: a relative path would not reach it.
     std::vector<Program> programs;
-    programs.push_back({QStringLiteral("cellvue (this build)"), ours});
+    programs.push_back({QStringLiteral("cellvue (this build)"), QFileInfo(ours).absoluteFilePath()});
     if (!before.isEmpty())
-        programs.push_back({QStringLiteral("cellvue (before)"), before});
+        programs.push_back({QStringLiteral("cellvue (before)"), QFileInfo(before).absoluteFilePath()});
     const QString cutecom = QStandardPaths::findExecutable(QStringLiteral("cutecom"));
     if (cutecom.isEmpty())
         std::printf("cutecom not installed: measured without it (apt-get install cutecom)\n");

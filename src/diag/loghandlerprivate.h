@@ -34,7 +34,9 @@ public:
     void flush();
 
 private:
-    static constexpr size_t blockSize = 64 * 1024;
+    // No more than the text stream and the file buffered together before: what a
+    // killed process takes with it.
+    static constexpr size_t blockSize = 32 * 1024;
     QFile* file;
     std::string pending;
 };
