@@ -197,6 +197,7 @@ private slots:
         QFETCH(double, guide);
         BoxRecorder boxes;
         BMSMainWin win;
+        win.CurrTimeTimerOut(); // the clock's first tick widens its text by a blank
         const QRect available(QPoint(0, 0), area);
         win.show();
         QVERIFY(QTest::qWaitForWindowExposed(&win));

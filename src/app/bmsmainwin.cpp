@@ -204,7 +204,7 @@ void BMSMainWin::ConnectInit()
     connect(ui->RTDataTextBrow, &QTextBrowser::textChanged, this, &BMSMainWin::RTRecTextChag);
     connect(serial, &MySerial::readyRead, this, &BMSMainWin::SerialDataRead);
     connect(serial, &MySerial::portLost, this, [this] { EndPortSession(true); });
-    connect(parseTimer, &QTimer::timeout, this, &BMSMainWin::SerialDataParse);
+    connect(parseTimer, &QTimer::timeout, this, &BMSMainWin::ParseTimerDue);
     connect(this, &BMSMainWin::CommandInfoStr, this, &BMSMainWin::CommandInfoStrParse, Qt::DirectConnection);
     connect(pollTimer, &QTimer::timeout, this, &BMSMainWin::RealTimerTimeOut);
     connect(ui->RealTimerBtn, &QPushButton::clicked, this, &BMSMainWin::RealTimerBtn_clicked);

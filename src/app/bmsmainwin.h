@@ -170,6 +170,9 @@ public slots:
     // command channel (serial/)
     void SerialDataRead();
     void SerialDataParse();
+    // parseTimer's slot: waits out the rest of the quiet period if bytes came since the
+    // timer was started, else SerialDataParse.
+    void ParseTimerDue();
     void CommandInfoStrParse(const QString& reply);
     void RealTimerTimeOut();
     void RealTimerBtn_clicked();

@@ -14,6 +14,7 @@
 
 #include <QAbstractButton>
 #include <QBoxLayout>
+#include <QCoreApplication>
 #include <QDebug>
 #include <QEvent>
 #include <QGridLayout>
@@ -195,15 +196,24 @@ protected:
     {
         if (event->type() != QEvent::LayoutRequest)
             return false;
+        bool changed = false;
         for (QObject* child : watched->children()) {
             auto* w = qobject_cast<QWidget*>(child);
             if (!w || w->layout() || !laidOut(w))
                 continue;
             const QVariantList applied = w->property(AppliedKey).toList();
             if (applied.size() == 2 && applied.at(0).toSize() == w->minimumSize()
-                && applied.at(1).toSize() == w->maximumSize())
+                && applied.at(1).toSize() == w->maximumSize()) {
                 setScaledLimits(w, designOf(w), widthRate, heightRate);
+                changed = changed || w->property(AppliedKey).toList() != applied;
+            }
         }
+        // Working a limit out sets the widget's minimum for a moment (setScaledLimits),
+        // and that asks for this very layout pass again. When every limit came out as it
+        // was, the pass about to run is all there is to do: another would only repeat
+        // this one, and post the next, for as long as the window is open.
+        if (!changed)
+            QCoreApplication::removePostedEvents(watched, QEvent::LayoutRequest);
         return false;
     }
 };

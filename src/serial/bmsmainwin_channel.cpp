@@ -16,6 +16,7 @@
 
 #include <QDateTime>
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QMutexLocker>
 #include <QTextCursor>
@@ -259,6 +260,14 @@ void dispatchFrame(BMSMainWin& w)
     emit w.CommandInfoStr(text);
 }
 
+qint64 steadyMs()
+{
+    static QElapsedTimer clock;
+    if (!clock.isValid())
+        clock.start();
+    return clock.elapsed();
+}
+
 } // namespace
 
 void BMSMainWin::SendCommand(const QString& cmd)
@@ -304,7 +313,15 @@ void BMSMainWin::SerialDataRead()
 
 void BMSMainWin::ReceiveChunk(const QByteArray& chunk)
 {
-    parseTimer->start(fastParse ? 12 : 300);
+    // Restarting the timer at every read takes two trips through the event dispatcher,
+    // more than framing a short read does; a UART hands over a few bytes at a time. The
+    // read starts the quiet period in the framer instead, and the timer, already running,
+    // waits out the rest when it fires (ParseTimerDue). Only a shorter quiet time than
+    // the one it runs for restarts it.
+    const int quiet = fastParse ? 12 : 300;
+    framer.startQuiet(steadyMs(), quiet);
+    if (!parseTimer->isActive() || parseTimer->interval() > quiet)
+        parseTimer->start(quiet);
     framer.feed(chunk);
     const QByteArray xmodem = framer.takeXmodem();
     if (!xmodem.isEmpty()) {
@@ -315,6 +332,16 @@ void BMSMainWin::ReceiveChunk(const QByteArray& chunk)
         SerialDataParse();
     }
     dispatchFrame(*this);
+}
+
+void BMSMainWin::ParseTimerDue()
+{
+    const qint64 left = framer.quietLeft(steadyMs());
+    if (left > 0) {
+        parseTimer->start(int(left));
+        return;
+    }
+    SerialDataParse();
 }
 
 void BMSMainWin::SerialDataParse()
