@@ -413,13 +413,10 @@ private slots:
         const QString model = "HVRACK-7720-KM";
         QStringList unknown = identity;
         unknown.replaceInStrings(QRegularExpression(": .*"), ": --");
-        QTest::newRow("whole reply") << infoReply(standard) << identity << 16 << model << false;
         // A broken reply clears the identity but says nothing about the model.
         QTest::newRow("no Release Date") << infoReply(with("Release Date")) << unknown << NoValue::Int << model << false;
         QTest::newRow("device not present") << "@\ninfo 1\nTarget device is not present\n$$" << unknown << NoValue::Int << model
                                             << false;
-        QTest::newRow("short barcode") << infoReply(with("Barcode", "ABC123"))
-                                       << QStringList(identity).replaceInStrings("ABCD2021E0561234", "--") << 16 << model << true;
         QTest::newRow("whole reply without a name") << infoReply(with("Device name")) << identity << 16 << "" << false;
     }
 

