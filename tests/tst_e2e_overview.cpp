@@ -43,13 +43,7 @@ class TestE2EOverview : public QObject
     {
         return labels(group, {"StateLab", "PreNumLab", "TotalVolLab", "TotalCurrLab", "TotalSOCLab", "TotalSOHLab"});
     }
-    QStringList buttonNames()
-    {
-        QStringList names;
-        for (QPushButton* b : group->findChild<QWidget*>("GroupBattBtnWid")->findChildren<QPushButton*>())
-            names << b->objectName();
-        return names;
-    }
+    int buttons() { return group->findChild<QWidget*>("GroupBattBtnWid")->findChildren<QPushButton*>().size(); }
     // Per balance mark: "-" hidden, "0" shown off, "1" shown on.
     QString balanceMarks()
     {
@@ -102,7 +96,7 @@ private slots:
         // forceBalance: the flag survives the re-sampling that raising an alarm causes.
         sim.access([pick](SimConsole& c) { c.device().pack(pick).balancing = c.device().pack(pick).forceBalance = true; });
 
-        QStringList expected, buttons;
+        QStringList expected;
         QVector<double> socs;
         SimPack first, picked;
         sim.access([&](SimConsole& c) {
@@ -117,8 +111,6 @@ private slots:
             first = d.pack(1);
             picked = d.pack(pick);
         });
-        for (int k = 1; k <= packs; ++k)
-            buttons << QStringLiteral("batBtn%1").arg(k);
 
         win.resize(1920, 1000);
         win.show();
@@ -127,7 +119,7 @@ private slots:
         QVERIFY(win.portOpen);
 
         QTRY_COMPARE_WITH_TIMEOUT(summary(), expected, 5000);
-        QCOMPARE(buttonNames(), buttons);
+        QCOMPARE(buttons(), packs);
         QTRY_VERIFY_WITH_TIMEOUT(radio("CmosRadiBtn")->isChecked() && radio("DmosRadiBtn")->isChecked(), 3000);
         QTRY_COMPARE_WITH_TIMEOUT(balanceMarks(), QString(pick - 1, '0') + '1' + QString(packs - pick, '0') + QString(16 - packs, '-'), 3000);
         QTRY_COMPARE_WITH_TIMEOUT(gaugeValues(win.gauges()), socs, 3000);
@@ -195,7 +187,7 @@ private slots:
         win.CloseBtn_clicked();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(summary(), (QStringList{"State: ", "Present Num: ", "Total Voltage: ", "Total Current: ", "Total SOC: ", "Total SOH: "}));
-        QVERIFY(buttonNames().isEmpty());
+        QCOMPARE(buttons(), 0);
         QVERIFY(alarmText().isEmpty());
         QCOMPARE(balanceMarks(), QString(16, '-'));
         QVERIFY(!radio("CmosRadiBtn")->isChecked() && !radio("DmosRadiBtn")->isChecked());
