@@ -5,12 +5,10 @@
 #include "bmsmainwin.h"
 #include "boxrecorder.h"
 #include "recordfile.h"
+#include "suitetools.h"
 
 #include <QApplication>
 #include <QtTest>
-
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -73,8 +71,7 @@ private slots:
         const QStringList r = text.split('\f');
         QTemporaryDir dir;
         QFile f(dir.filePath("r.csv"));
-        QVERIFY(before.isNull() || (f.open(QIODevice::WriteOnly) && f.write(before) == before.size()));
-        f.close();
+        QVERIFY(before.isNull() || writeFile(f.fileName(), before));
         BoxRecorder boxes;
         BMSMainWin win;
         win.currBatNum = 2;
@@ -85,17 +82,11 @@ private slots:
         win.CtrlProcess(r[3]);
         win.BatProcess(r[4], 2);
         win.PwrSigleProcess(r[5]);
-        rlimit saved{};
-        getrlimit(RLIMIT_FSIZE, &saved);
-        if (room >= 0) {
-            std::signal(SIGXFSZ, SIG_IGN); // past the limit a write fails instead of ending us
-            rlimit full = saved;
-            full.rlim_cur = before.size() + room;
-            setrlimit(RLIMIT_FSIZE, &full);
+        {
+            const SaveFault fault(room < 0 ? SaveFault::None : SaveFault::DiskFull, QString(), rlim_t(before.size() + room));
+            if (win.StartRecording(f.fileName()))
+                win.PollCycleCompleted();
         }
-        if (win.StartRecording(f.fileName()))
-            win.PollCycleCompleted();
-        setrlimit(RLIMIT_FSIZE, &saved);
 
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray content = f.readAll();
