@@ -155,6 +155,7 @@ private slots:
         QTest::newRow("queued answers all count") << "" << "S N A A A A" << "1 2 3 E" << "finish 1" << false;
         QTest::newRow("two ACKs in one hand-over") << "" << "S N AA" << "1 2" << "" << true;
         QTest::newRow("late ACK after a cancel") << "" << "S N ~ ! A S N" << "1 X 1" << "" << true;
+        QTest::newRow("C while armed, then TimeOut") << "" << "S C" << "X" << "timeout" << false;
         QTest::newRow("file missing") << "/nonexistent/fw.bin" << "S" << "" << "error /nonexistent/fw.bin" << false;
     }
 
@@ -174,8 +175,10 @@ private slots:
         QStringList sent, endings;
         auto* w = new UpdataThread;
         QCOMPARE(w->progress(), 0);
+        w->setStartInterval(5);
         connect(w, &UpdataThread::sendData, this, [&](const QByteArray& b) { sent << traced(b); });
         connect(w, &UpdataThread::TransFinsh, this, [&](int r) { endings << QString("finish %1").arg(r); });
+        connect(w, &UpdataThread::TimeOut, this, [&] { endings << "timeout"; });
         connect(w, &UpdataThread::FileError, this, [&](const QString& name, const QString& why) {
             endings << "error " + name + (why.isEmpty() ? " without a reason" : "");
         });
