@@ -243,6 +243,9 @@ private slots:
         QCOMPARE(saved, received + "\n\nfinish");
         QCOMPARE(saved, f.w<QTextBrowser>("RTDataTextBrow")->toPlainText());
         QCOMPARE(win.settings->value("path/downpath").toString(), dir.path());
+        f.button("BasicBtn")->click();
+        QCOMPARE(f.page(), 1);
+        f.button("RealBtn")->click();
 
         // The port closing under a stream ends it on this side, so that the operator can
         // leave the page; a reply still on its way locks nothing again. Logout clears
@@ -256,13 +259,13 @@ private slots:
             }
             QTRY_COMPARE_WITH_TIMEOUT(win.presentNum, 3, 3000);
             f.button("RTDataOnBtn")->click();
-            QTRY_VERIFY_WITH_TIMEOUT(win.rtDisplaying, 3000);
+            QTRY_VERIFY_WITH_TIMEOUT(win.socSeries->count() >= 2, 3000);
+            const int before = win.socSeries->count();
             unplug ? sim.stop() : win.CloseBtn_clicked();
             QTRY_VERIFY_WITH_TIMEOUT(!win.portOpen, 3000);
-            const int kept = unplug ? win.socSeries->count() : 0;
             win.DISPPWRSProcess(at(2, "12:00:30", 84));
             QVERIFY(!win.rtDisplaying);
-            QCOMPARE(win.socSeries->count(), kept + 1);
+            QVERIFY(unplug ? win.socSeries->count() > before : win.socSeries->count() == 1);
         }
         f.button("BasicBtn")->click();
         QCOMPARE(f.page(), 1);
