@@ -118,7 +118,6 @@ private slots:
         QTest::addColumn<QString>("notice");
         const QString control = "The Barcode must not contain line breaks or other control characters!";
         QTest::newRow("16 with a leading blank") << " BCD2024E0561234" << false << "";
-        QTest::newRow("16 confirmed by Return") << "ABCD2024E0561234" << true << "";
         QTest::newRow("17 confirmed by Return") << "ABCD2024E05612345" << true << "The Barcode length does not meet requirement!";
         QTest::newRow("empty") << "" << false << "The Barcode is empty!";
         QTest::newRow("line break") << "ABCD2024\nE056123" << false << control;

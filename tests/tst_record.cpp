@@ -44,7 +44,6 @@ private slots:
         QTest::addColumn<QString>("line");
         const QString sys = "system,,,discharge,2,52.48,-1.25,,,,,,87,100,ON,OFF,,,,,,,,";
         const QByteArray h = RecordFile::header();
-        QTest::newRow("system") << "" << "" << QByteArray() << -1 << 1 << sys;
         QTest::newRow("system, no value") << "System SOH" << "System S0H" << QByteArray() << -1 << 1 << "system,,,,,,,,,,,,,,ON,OFF,,,,,,,,";
         QTest::newRow("pack") << "" << "" << QByteArray() << -1 << 2 << "pack,1,,Normal,,52.48,-0.41,25,,26,3.27,3.29,87,,,,Normal,Normal,Normal,Normal,Normal,0,,22-05-01 10:21:33";
         QTest::newRow("pack in detail") << "Fault : Normal" << "Fault : Open, T3" << QByteArray() << -1 << 3
