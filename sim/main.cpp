@@ -90,18 +90,9 @@ int makeImage(const QCommandLineParser& p, quint32 seed)
     return 0;
 }
 
-} // namespace
-
-int main(int argc, char* argv[])
+// Every option, with the defaults of a plain SimOptions.
+void addOptions(QCommandLineParser& p)
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("cellvue-sim"));
-
-    QCommandLineParser p;
-    p.setApplicationDescription(QStringLiteral(
-        "A simulated battery management system. Prints the pseudo-terminal to open as its "
-        "first line and serves it until killed."));
-    p.addHelpOption();
     const SimOptions d;
     auto opt = [&](const QString& name, const QString& help, const QString& value = QString(),
                    const QString& def = QString()) {
@@ -144,18 +135,12 @@ int main(int argc, char* argv[])
     opt(QStringLiteral("image-target"), QStringLiteral("pack, hub or boot."), QStringLiteral("TARGET"), QStringLiteral("pack"));
     opt(QStringLiteral("image-version"), QStringLiteral("Version of the image."), QStringLiteral("X.Y.Z"), QStringLiteral("2.4.0"));
     opt(QStringLiteral("image-size"), QStringLiteral("Payload bytes of the image."), QStringLiteral("N"), QStringLiteral("4000"));
-    p.process(app);
-    if (!p.positionalArguments().isEmpty())
-        fail(QStringLiteral("unexpected argument %1").arg(p.positionalArguments().first()));
+}
 
-    SimOptions o;
+// The device's options from the command line (all but --seed, which also seeds an image).
+void readOptions(const QCommandLineParser& p, SimOptions& o)
+{
     bool ok = false;
-    o.seed = p.value(QStringLiteral("seed")).toUInt(&ok);
-    if (!ok)
-        fail(QStringLiteral("--seed wants a whole number"));
-    if (p.isSet(QStringLiteral("make-image")))
-        return makeImage(p, o.seed);
-
     o.packs = intValue(p, QStringLiteral("packs"), 1, 16);
     o.cells = intValue(p, QStringLiteral("cells"), 15, 16);
     o.model = p.value(QStringLiteral("model"));
@@ -191,15 +176,50 @@ int main(int argc, char* argv[])
     o.faults.xmodemCancelAfter = intValue(p, QStringLiteral("xmodem-cancel-after"), -1, 1 << 30);
     o.faults.xmodemSilentAfter = intValue(p, QStringLiteral("xmodem-silent-after"), -1, 1 << 30);
     o.faults.vanishAfterMs = intValue(p, QStringLiteral("vanish-after"), -1, 1 << 30);
+}
 
+// SIGINT, SIGTERM and SIGHUP end the event loop through a socket pair, the one thing a
+// signal handler may safely do; a client that hangs up must not kill us by SIGPIPE.
+void quitOnSignals(QCoreApplication& app)
+{
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0)
         fail(QStringLiteral("no socket pair for signals"));
-    QSocketNotifier signalNotifier(g_signalPipe[1], QSocketNotifier::Read);
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    auto* notifier = new QSocketNotifier(g_signalPipe[1], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
     std::signal(SIGHUP, onSignal);
     std::signal(SIGPIPE, SIG_IGN);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("cellvue-sim"));
+
+    QCommandLineParser p;
+    p.setApplicationDescription(QStringLiteral(
+        "A simulated battery management system. Prints the pseudo-terminal to open as its "
+        "first line and serves it until killed."));
+    p.addHelpOption();
+    addOptions(p);
+    p.process(app);
+    if (!p.positionalArguments().isEmpty())
+        fail(QStringLiteral("unexpected argument %1").arg(p.positionalArguments().first()));
+
+    SimOptions o;
+    bool ok = false;
+    o.seed = p.value(QStringLiteral("seed")).toUInt(&ok);
+    if (!ok)
+        fail(QStringLiteral("--seed wants a whole number"));
+    if (p.isSet(QStringLiteral("make-image")))
+        return makeImage(p, o.seed);
+
+    readOptions(p, o);
+
+    quitOnSignals(app);
 
     BmsSimulator sim(o);
     if (!sim.start())

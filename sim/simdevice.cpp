@@ -99,42 +99,51 @@ SimDevice::SimDevice(const SimOptions& options)
 {
     m_options.packs = std::clamp(m_options.packs, 1, 16);
     m_options.cells = m_options.cells == 15 ? 15 : 16;
-    const int cells = m_options.cells;
-
-    for (int a = 1; a <= m_options.packs; ++a) {
-        SimPack p;
-        p.address = a;
-        p.bootVersion = QStringLiteral("V1.0.2");
-        p.mainVersion = QStringLiteral("V2.3.1");
-        p.commVersion = QStringLiteral("V1.2.0");
-        p.releaseDate = QStringLiteral("2021-05-17");
-        p.packSpec = cells == 16 ? QStringLiteral("51.2V/100AH") : QStringLiteral("48.0V/100AH");
-        p.maxChargeCurr = QStringLiteral("100.00A");
-        p.barcode = QStringLiteral("PK%1%2%3")
-                        .arg(cells)
-                        .arg(QStringLiteral("2406"))
-                        .arg(randInt(0, 99999999), 8, 10, QLatin1Char('0'));
-        if (m_options.blankBarcodes.contains(a))
-            p.barcode.clear();
-        if (m_options.sensorFaults.contains(a))
-            p.alarms |= SystemFault;
-        p.totalMah = 100000.0;
-        p.realMah = 100000.0 - randInt(0, 5000);
-        p.remainingMah = p.realMah * randInt(55, 90) / 100.0;
-        p.setCurrentMa = -double(randInt(5000, 8000));
-        for (int c = 0; c < cells; ++c) {
-            p.cellOffsetMv.append(randInt(-8, 8));
-            p.cellTempOffsetMc.append(randInt(-1500, 1500));
-            p.cellMahOffset.append(randInt(-1500, 1500));
-        }
-        p.currentMa = int(p.setCurrentMa);
-        p.lastAlarm = m_clock;
-        m_packs.append(p);
-    }
+    // One seed, one device: the packs draw their numbers before the history does.
+    for (int a = 1; a <= m_options.packs; ++a)
+        m_packs.append(makePack(a));
     for (SimPack& p : m_packs)
         sample(p);
+    makeHistory();
+    restoreDefaultConfig();
+}
 
-    // A history that ends before power-on: older events first.
+SimPack SimDevice::makePack(int address)
+{
+    const int cells = m_options.cells;
+    SimPack p;
+    p.address = address;
+    p.bootVersion = QStringLiteral("V1.0.2");
+    p.mainVersion = QStringLiteral("V2.3.1");
+    p.commVersion = QStringLiteral("V1.2.0");
+    p.releaseDate = QStringLiteral("2021-05-17");
+    p.packSpec = cells == 16 ? QStringLiteral("51.2V/100AH") : QStringLiteral("48.0V/100AH");
+    p.maxChargeCurr = QStringLiteral("100.00A");
+    p.barcode = QStringLiteral("PK%1%2%3")
+                    .arg(cells)
+                    .arg(QStringLiteral("2406"))
+                    .arg(randInt(0, 99999999), 8, 10, QLatin1Char('0'));
+    if (m_options.blankBarcodes.contains(address))
+        p.barcode.clear();
+    if (m_options.sensorFaults.contains(address))
+        p.alarms |= SystemFault;
+    p.totalMah = 100000.0;
+    p.realMah = 100000.0 - randInt(0, 5000);
+    p.remainingMah = p.realMah * randInt(55, 90) / 100.0;
+    p.setCurrentMa = -double(randInt(5000, 8000));
+    for (int c = 0; c < cells; ++c) {
+        p.cellOffsetMv.append(randInt(-8, 8));
+        p.cellTempOffsetMc.append(randInt(-1500, 1500));
+        p.cellMahOffset.append(randInt(-1500, 1500));
+    }
+    p.currentMa = int(p.setCurrentMa);
+    p.lastAlarm = m_clock;
+    return p;
+}
+
+// A history that ends before power-on: older events first.
+void SimDevice::makeHistory()
+{
     QList<QDateTime> times;
     QDateTime t = m_clock;
     for (int i = 0; i < std::max(0, m_options.events); ++i) {
@@ -151,8 +160,6 @@ SimDevice::SimDevice(const SimOptions& options)
             if (e.pack == p.address && e.mask)
                 p.lastAlarm = e.time;
     }
-
-    restoreDefaultConfig();
 }
 
 int SimDevice::randInt(int lo, int hi)

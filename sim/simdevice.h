@@ -88,6 +88,8 @@ public:
     void reset();
 
 private:
+    SimPack makePack(int address);
+    void makeHistory();
     void sample(SimPack& p);
     void addEvent(int address, unsigned mask, const QString& text, const QDateTime& when);
     static QList<SimThreshold> defaultThresholds(int cells);

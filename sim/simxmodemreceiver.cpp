@@ -83,6 +83,7 @@ QByteArray SimXmodemReceiver::feedQuiet(const QByteArray& bytes, qint64 now)
     m_lastByte = now;
     m_tailChecked = false;
 
+    // Every ending (fail, EOT) empties the buffer or leaves the active states.
     while (!m_buffer.isEmpty() && active()) {
         const char head = m_buffer.at(0);
         if (head == SOH) {
@@ -90,60 +91,8 @@ QByteArray SimXmodemReceiver::feedQuiet(const QByteArray& bytes, qint64 now)
             m_nextNak = -1;
             if (m_buffer.size() < PacketSize)
                 break;
-            const QByteArray packet = takePacket();
-            const quint8 number = quint8(packet[1]);
-            const quint8 complement = quint8(packet[2]);
-            quint8 sum = 0;
-            for (int i = 3; i < 3 + BlockSize; ++i)
-                sum = quint8(sum + quint8(packet[i]));
-            const bool sound = quint8(number ^ complement) == 0xFF && sum == quint8(packet[PacketSize - 1]);
-            if (!sound) {
-                // A sender that aborted inside a block filled it up with its CANs.
-                if (endsWithCancel(packet + m_buffer)) {
-                    fail(State::Cancelled, QStringLiteral("cancelled by sender"));
-                    break;
-                }
-                // A sender that buffers its output may have put its CANs in the middle
-                // of the block; if it then falls silent, that is what it meant.
-                m_brokenByCancel = holdsCancelRun(packet + m_buffer);
-                // Whatever followed belongs to the broken block; the sender repeats it.
-                m_buffer.clear();
-                if (++m_retries > kMaxRetries) {
-                    out.append(CAN).append(CAN);
-                    fail(State::Failed, QStringLiteral("too many bad blocks"));
-                    break;
-                }
-                out.append(NAK);
-                continue;
-            }
-            if (m_state == State::Waiting)
-                m_openedAt = m_lastNak;
-            m_state = State::Receiving;
-            m_brokenByCancel = false;
-            const quint8 expected = quint8(m_blocks + 1);
-            if (number == expected) {
-                if (m_nakShare > 0.0 && double(m_rng()) / 4294967296.0 < m_nakShare) {
-                    out.append(NAK);
-                    continue;
-                }
-                m_retries = 0;
-                m_data.append(packet.mid(3, BlockSize));
-                ++m_blocks;
-                if (m_cancelAfter >= 0 && m_blocks >= m_cancelAfter) {
-                    out.append(CAN).append(CAN);
-                    fail(State::Cancelled, QStringLiteral("cancelled by receiver"));
-                    break;
-                }
-                out.append(ACK);
-            } else if (m_blocks > 0 && number == quint8(m_blocks)) {
-                // Our ACK was lost and the sender repeats the block we already hold.
-                out.append(ACK);
-            } else {
-                out.append(CAN).append(CAN);
-                fail(State::Failed, QStringLiteral("block out of sequence"));
-            }
+            out.append(judgeBlock(takePacket()));
         } else if (head == EOT) {
-            m_buffer.remove(0, 1);
             out.append(ACK);
             m_state = State::Completed;
             m_closedAt = now;
@@ -156,6 +105,61 @@ QByteArray SimXmodemReceiver::feedQuiet(const QByteArray& bytes, qint64 now)
         }
     }
     return out;
+}
+
+QByteArray SimXmodemReceiver::judgeBlock(const QByteArray& packet)
+{
+    const quint8 number = quint8(packet[1]);
+    const quint8 complement = quint8(packet[2]);
+    quint8 sum = 0;
+    for (int i = 3; i < 3 + BlockSize; ++i)
+        sum = quint8(sum + quint8(packet[i]));
+    if (quint8(number ^ complement) != 0xFF || sum != quint8(packet[PacketSize - 1]))
+        return rejectBlock(packet);
+
+    if (m_state == State::Waiting)
+        m_openedAt = m_lastNak;
+    m_state = State::Receiving;
+    m_brokenByCancel = false;
+    if (number == quint8(m_blocks + 1))
+        return storeBlock(packet);
+    if (m_blocks > 0 && number == quint8(m_blocks))
+        return QByteArray(1, ACK); // our ACK was lost and the sender repeats the block we hold
+    fail(State::Failed, QStringLiteral("block out of sequence"));
+    return QByteArray(2, CAN);
+}
+
+QByteArray SimXmodemReceiver::rejectBlock(const QByteArray& packet)
+{
+    // A sender that aborted inside a block filled it up with its CANs.
+    if (endsWithCancel(packet + m_buffer)) {
+        fail(State::Cancelled, QStringLiteral("cancelled by sender"));
+        return QByteArray();
+    }
+    // A sender that buffers its output may have put its CANs in the middle of the
+    // block; if it then falls silent, that is what it meant.
+    m_brokenByCancel = holdsCancelRun(packet + m_buffer);
+    // Whatever followed belongs to the broken block; the sender repeats it.
+    m_buffer.clear();
+    if (++m_retries > kMaxRetries) {
+        fail(State::Failed, QStringLiteral("too many bad blocks"));
+        return QByteArray(2, CAN);
+    }
+    return QByteArray(1, NAK);
+}
+
+QByteArray SimXmodemReceiver::storeBlock(const QByteArray& packet)
+{
+    if (m_nakShare > 0.0 && double(m_rng()) / 4294967296.0 < m_nakShare)
+        return QByteArray(1, NAK);
+    m_retries = 0;
+    m_data.append(packet.mid(3, BlockSize));
+    ++m_blocks;
+    if (m_cancelAfter >= 0 && m_blocks >= m_cancelAfter) {
+        fail(State::Cancelled, QStringLiteral("cancelled by receiver"));
+        return QByteArray(2, CAN);
+    }
+    return QByteArray(1, ACK);
 }
 
 QByteArray SimXmodemReceiver::takePacket()

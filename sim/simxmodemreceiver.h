@@ -51,6 +51,10 @@ public:
 private:
     QByteArray takePacket();
     QByteArray feedQuiet(const QByteArray& bytes, qint64 now);
+    // The answer to one whole block, and its two outcomes: a broken block and a good one.
+    QByteArray judgeBlock(const QByteArray& packet);
+    QByteArray rejectBlock(const QByteArray& packet);
+    QByteArray storeBlock(const QByteArray& packet);
     QByteArray pollQuiet(qint64 now);
     QByteArray answer(QByteArray out, qint64 now);
     void fail(State state, const QString& reason);

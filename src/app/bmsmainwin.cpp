@@ -6,6 +6,7 @@
 #include "batteryinfo.h"
 #include "msgbox.h"
 #include "myserial.h"
+#include "tablestyle.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -27,22 +28,6 @@
 #include <QTimer>
 
 namespace {
-
-const char* const kTableStyle =
-    "QScrollBar:vertical{background:#FFFFFF;padding-top:20px;padding-bottom:20px;padding-left:3px;"
-    "padding-right:3px;border-left:1px solid #d7d7d7;}QScrollBar::handle:vertical{background:#dbdbdb;"
-    "border-radius:6px;min-height:80px;}QScrollBar::handle:vertical:hover{background:#d0d0d0;}"
-    "QScrollBar::add-line:vertical{background:url(:/images/resource/images/checkout/down.png) center "
-    "no-repeat;}QScrollBar::sub-line:vertical{background:url(:/images/resource/images/checkout/up.png) "
-    "center no-repeat;}QScrollBar:horizontal{background:#FFFFFF;padding-top:0px;padding-bottom:0px;"
-    "padding-left:20px;padding-right:20px;border-top:1px solid #d7d7d7;}QScrollBar::handle:horizontal{"
-    "background:#dbdbdb;border-radius:6px;min-height:80px;}QScrollBar::handle:horizontal:hover{"
-    "background:#d0d0d0;}QScrollBar::add-line:horizontal{background:url(:/images/resource/images/"
-    "checkout/down.png)center no-repeat;}QScrollBar::sub-line:horizontal{background:url(:/images/"
-    "resource/images/checkout/down.png)center no-repeat;}QTableView QHeaderView::section {"
-    "background-color: qlineargradient(x1:0, y1:0, x2:0, y2:1,stop:0 #616161, stop: 0.5 #505050,"
-    "stop: 0.6 #434343, stop:1 #656565);color: white;padding-left: 4px;border: 1px solid #6c6c6c;"
-    "font: 12pt Arial;}";
 
 struct PageImages {
     const char* normal;
@@ -107,70 +92,18 @@ void BMSMainWin::MainUiInit()
     portScanTimer = new QTimer(this);
     portScanTimer->start(1000);
 
-    ui->StackWid->setCurrentIndex(1);
-    setPageButtonImages(1);
-    ui->BaudComBox->setCurrentIndex(8);
-    ui->DataBitComBox->setCurrentIndex(3);
-    ui->StopbitComBox->setCurrentIndex(0);
-    ui->SendDataBtn->hide();
-    ui->RealTimerBtn->hide();
-    ui->ReceTextBro->document()->setMaximumBlockCount(1000);
-    ui->CloseBtn->setEnabled(false);
-
-    configModel = new QStandardItemModel(this);
-    configModel->setColumnCount(4);
-    configModel->setHorizontalHeaderLabels(
-        {tr("alarm&protcet item"), tr("cell"), tr("power"), tr("unit")});
-    ui->ConfigTabView->setModel(configModel);
-    ui->ConfigTabView->horizontalHeader()->setVisible(true);
-    ui->ConfigTabView->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-
-    eventListing = eventMaskCol = false;
-    ReContinueTimer = new QTimer(this);
-    ReContinueTimer->setSingleShot(true);
-    ReContinueTimer->setInterval(1300);
-    eventModel = new QStandardItemModel(this);
-    ui->DataListlView->setModel(eventModel);
-    setEventColumns(false);
-
+    PageWidgetsInit();
+    PageTablesInit();
     ui->SendEd->setFocus();
     ui->SendEd->installEventFilter(this);
     currBatNum = presentNum = oldPresentNum = 0;
 
     createActions();
     createMenus();
-
-    auto* progressLab = new QLabel(tr("Transmit progress:"), this);
-    progressLab->setFont(QFont(QStringLiteral("Arial"), 9));
-    statusBar()->addWidget(progressLab);
-    transBar = new QProgressBar(this);
-    transBar->setRange(0, 100);
-    transBar->setValue(0);
-    transBar->setFixedWidth(170);
-    statusBar()->addWidget(transBar);
-    ui->SelfTestBtn->hide();
-    ui->UpdateBtn->hide();
-    ui->CfetOnBtn->hide();
-    ui->CfetOffBtn->hide();
-    ui->DfetOnBtn->hide();
-    ui->DfetOffBtn->hide();
-    updateTimer = new QTimer(this);
-    transTimer = new QTimer(this);
-    transTimer->setInterval(120000);
-    UpdateUiInit();
+    TransferInit();
     rtDisplaying = false;
-    ui->RTDataTextBrow->hide();
     RealTimePageInit();
-    ui->widget_2->hide();
-    ui->widget_3->hide();
-    ui->widget_4->hide();
-    ui->widget_5->hide();
-
-    settings = new QSettings(QStringLiteral("./ConFig/OpenPath.ini"), QSettings::IniFormat, this);
-    // Write the file at once, so a technician finds it (with its defaults) to edit.
-    for (const QString& key : {QStringLiteral("path/downpath"), QStringLiteral("path/lastpath")})
-        settings->setValue(key, dialogStartDir(key));
-    settings->sync();
+    SettingsInit();
 
     sysTimeLab = new QLabel(tr("System Time:") + clockText(), this);
     statusBar()->insertPermanentWidget(0, sysTimeLab);
@@ -179,6 +112,74 @@ void BMSMainWin::MainUiInit()
     cmdStateLab = new QLabel(tr("Command State:"), this);
     statusBar()->addWidget(cmdStateLab);
     RecordInit();
+}
+
+// The overview page first; the console button, the hidden controls of the service
+// pages and the port settings other than the port itself are out of sight.
+void BMSMainWin::PageWidgetsInit()
+{
+    ui->StackWid->setCurrentIndex(1);
+    setPageButtonImages(1);
+    ui->BaudComBox->setCurrentIndex(8);
+    ui->DataBitComBox->setCurrentIndex(3);
+    ui->StopbitComBox->setCurrentIndex(0);
+    ui->ReceTextBro->document()->setMaximumBlockCount(1000);
+    ui->CloseBtn->setEnabled(false);
+    const QList<QWidget*> hidden{ui->SendDataBtn, ui->RealTimerBtn, ui->SelfTestBtn, ui->UpdateBtn,
+                                 ui->CfetOnBtn,   ui->CfetOffBtn,   ui->DfetOnBtn,   ui->DfetOffBtn,
+                                 ui->RTDataTextBrow, ui->widget_2,  ui->widget_3,    ui->widget_4,
+                                 ui->widget_5};
+    for (QWidget* w : hidden)
+        w->hide();
+}
+
+// The protection table and the event list.
+void BMSMainWin::PageTablesInit()
+{
+    configModel = new QStandardItemModel(this);
+    configModel->setColumnCount(4);
+    configModel->setHorizontalHeaderLabels(
+        {tr("alarm&protcet item"), tr("cell"), tr("power"), tr("unit")});
+    ui->ConfigTabView->setModel(configModel);
+    ui->ConfigTabView->horizontalHeader()->setVisible(true);
+    ui->ConfigTabView->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    // The item names are the longest texts; on a narrow screen a quarter of the table
+    // would cut them off, so the values share what the names leave.
+    ui->ConfigTabView->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+
+    eventListing = eventMaskCol = false;
+    ReContinueTimer = new QTimer(this);
+    ReContinueTimer->setSingleShot(true);
+    ReContinueTimer->setInterval(1300);
+    eventModel = new QStandardItemModel(this);
+    ui->DataListlView->setModel(eventModel);
+    setEventColumns(false);
+}
+
+// The firmware transfer's progress in the status bar, and its timers.
+void BMSMainWin::TransferInit()
+{
+    auto* progressLab = new QLabel(tr("Transmit progress:"), this);
+    progressLab->setFont(QFont(QStringLiteral("Arial"), 9));
+    statusBar()->addWidget(progressLab);
+    transBar = new QProgressBar(this);
+    transBar->setRange(0, 100);
+    transBar->setValue(0);
+    transBar->setFixedWidth(170);
+    statusBar()->addWidget(transBar);
+    updateTimer = new QTimer(this);
+    transTimer = new QTimer(this);
+    transTimer->setInterval(120000);
+    UpdateUiInit();
+}
+
+void BMSMainWin::SettingsInit()
+{
+    settings = new QSettings(QStringLiteral("./ConFig/OpenPath.ini"), QSettings::IniFormat, this);
+    // Write the file at once, so a technician finds it (with its defaults) to edit.
+    for (const QString& key : {QStringLiteral("path/downpath"), QStringLiteral("path/lastpath")})
+        settings->setValue(key, dialogStartDir(key));
+    settings->sync();
 }
 
 void BMSMainWin::ConnectInit()
@@ -203,7 +204,7 @@ void BMSMainWin::ConnectInit()
     connect(ui->RTDataTextBrow, &QTextBrowser::textChanged, this, &BMSMainWin::RTRecTextChag);
     connect(serial, &MySerial::readyRead, this, &BMSMainWin::SerialDataRead);
     connect(serial, &MySerial::portLost, this, [this] { EndPortSession(true); });
-    connect(parseTimer, &QTimer::timeout, this, &BMSMainWin::SerialDataParse);
+    connect(parseTimer, &QTimer::timeout, this, &BMSMainWin::ParseTimerDue);
     connect(this, &BMSMainWin::CommandInfoStr, this, &BMSMainWin::CommandInfoStrParse, Qt::DirectConnection);
     connect(pollTimer, &QTimer::timeout, this, &BMSMainWin::RealTimerTimeOut);
     connect(ui->RealTimerBtn, &QPushButton::clicked, this, &BMSMainWin::RealTimerBtn_clicked);
@@ -262,12 +263,7 @@ void BMSMainWin::createMenus()
 
 void BMSMainWin::TableViewSytleInit(QTableView* view)
 {
-    if (!view)
-        return;
-    // Polished first: a view below a parent with its own style sheet would otherwise
-    // keep the inherited look.
-    view->ensurePolished();
-    view->setStyleSheet(QString::fromLatin1(kTableStyle));
+    TableStyle::apply(view, TableStyle::Page);
 }
 
 void BMSMainWin::setPageButtonImages(int pressedIndex)
@@ -288,8 +284,7 @@ void BMSMainWin::switchPage(int index)
     setPageButtonImages(index);
     if (index == 1) {
         basicPolling = true;
-        if (portOpen)
-            pollTimer->start(1000);
+        ResumePolling();
     } else {
         pollTimer->stop();
         basicPolling = false;

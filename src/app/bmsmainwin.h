@@ -86,6 +86,12 @@ public:
     void GuiThreadSleep(int ms);
     // What SerialDataRead does with one chunk read from the port.
     void ReceiveChunk(const QByteArray& chunk);
+    // Starts the polling cycle again after a one-off command, if the port is open and
+    // the overview page polls.
+    void ResumePolling();
+    // Sends a one-off command with the polling held, so that no tick replaces it as the
+    // current command before its reply; settleMs is waited before the polling resumes.
+    void SendHoldingPolling(const QString& cmd, int settleMs = 0);
 
     // ---- settings file ----
     // Start directory of a file dialog ("path/downpath", "path/lastpath"); "." when
@@ -164,6 +170,9 @@ public slots:
     // command channel (serial/)
     void SerialDataRead();
     void SerialDataParse();
+    // parseTimer's slot: waits out the rest of the quiet period if bytes came since the
+    // timer was started, else SerialDataParse.
+    void ParseTimerDue();
     void CommandInfoStrParse(const QString& reply);
     void RealTimerTimeOut();
     void RealTimerBtn_clicked();
@@ -217,6 +226,12 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void TellSessionEnd(bool lost, const QStringList& interrupted);
+    // Parts of MainUiInit.
+    void PageWidgetsInit();
+    void PageTablesInit();
+    void TransferInit();
+    void SettingsInit();
     void setPageButtonImages(int pressedIndex);
     void switchPage(int index);
     // Hands bytes that start with an Xmodem control byte to the firmware transfer.
@@ -237,6 +252,7 @@ private:
     void RealTimePlot(double minutes, const RealTimeItem& item);
     void RealTimeShow(double minutes);
     void RealTimeClear();
+    void RealTimeTipsClear();
     void RealTimeClearSeries();
     // Logout: the stream log and the curves go with the rest of the device's data.
     void RealTimeRecordClear();
@@ -272,7 +288,6 @@ public:
     bool eventMaskCol = false;
     QTimer* ReContinueTimer = nullptr;
     QStandardItemModel* eventModel = nullptr;
-    int eventCount = 0;
     int currBatNum = 0;
     int presentNum = 0;
     int oldPresentNum = 0;
@@ -285,7 +300,6 @@ public:
     bool GroupBtnFlag = false;
     double widthRate = 1.0;
     double heightRate = 1.0;
-    QString updateFile;
     QDateTime rtStartTime;
 
     // ---- device control (control/) ----
@@ -325,8 +339,6 @@ public:
     QList<double> currList;
     QList<int> tempList;
     int lastSoc = 0;
-    double lastVolt = 268435455.0;
-    double lastCurr = 268435455.0;
     int lastTemp = 0;
     // What the four charts draw (SOC, voltage, current, temperature), and for each the
     // first point their series has not taken yet.

@@ -14,10 +14,12 @@
 
 #include <QAbstractButton>
 #include <QBoxLayout>
+#include <QCoreApplication>
 #include <QDebug>
 #include <QEvent>
 #include <QGridLayout>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
 #include <QMainWindow>
@@ -25,6 +27,8 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTableView>
+#include <QToolButton>
 
 namespace {
 
@@ -192,18 +196,70 @@ protected:
     {
         if (event->type() != QEvent::LayoutRequest)
             return false;
+        bool changed = false;
         for (QObject* child : watched->children()) {
             auto* w = qobject_cast<QWidget*>(child);
             if (!w || w->layout() || !laidOut(w))
                 continue;
             const QVariantList applied = w->property(AppliedKey).toList();
             if (applied.size() == 2 && applied.at(0).toSize() == w->minimumSize()
-                && applied.at(1).toSize() == w->maximumSize())
+                && applied.at(1).toSize() == w->maximumSize()) {
                 setScaledLimits(w, designOf(w), widthRate, heightRate);
+                changed = changed || w->property(AppliedKey).toList() != applied;
+            }
+        }
+        // Working a limit out sets the widget's minimum for a moment (setScaledLimits),
+        // and that asks for this very layout pass again. When every limit came out as it
+        // was, the pass about to run is all there is to do: another would only repeat
+        // this one, and post the next, for as long as the window is open.
+        if (!changed)
+            QCoreApplication::removePostedEvents(watched, QEvent::LayoutRequest);
+        return false;
+    }
+};
+
+// Columns fitted to their contents (the event list) were fitted to the old font; with a
+// larger one their values would be cut short. A stretched column takes what is left.
+void refitColumns(QTableView* table)
+{
+    if (!table->model() || table->model()->rowCount() == 0)
+        return;
+    const QHeaderView* header = table->horizontalHeader();
+    for (int c = 0; c < header->count(); ++c) {
+        if (header->sectionResizeMode(c) == QHeaderView::Interactive)
+            table->resizeColumnToContents(c);
+    }
+}
+
+// The update guide is a picture of text. Shrunk by the rates, its small print could not
+// be read on a 1024-pixel screen; so it keeps the scaled minimum (the window still
+// fits) but takes the page's width and up to its natural height wherever there is
+// room. It is drawn to whatever size it gets, centred and never enlarged, also when
+// the window is resized by hand while the page is open.
+class PictureFit : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Resize) {
+            auto* button = static_cast<QAbstractButton*>(watched);
+            button->setIconSize(button->size());
         }
         return false;
     }
 };
+
+void fitPicture(QToolButton* picture)
+{
+    if (!picture->findChild<PictureFit*>())
+        picture->installEventFilter(new PictureFit(picture));
+    const QSize natural = picture->icon().actualSize(QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+    picture->setMaximumSize(QWIDGETSIZE_MAX, qMax(natural.height(), picture->minimumHeight()));
+    picture->setIconSize(picture->size());
+}
 
 void logGeometry(const char* when, const QWidget* w)
 {
@@ -243,10 +299,20 @@ void BMSMainWin::OnDeskTopResize(const QRect& availableGeometry)
     qDebug() << "rate:" << wr << "hightrate:" << hr;
 
     changeObjectSize(*this, wr, hr);
+    widthRate = wr;
+    heightRate = hr;
     // The views first: a chart view raises its own minimum to what its chart needs
     // whenever it is resized, so the chart fonts must be the new ones by then.
     ui->BattGroupWid->SetRate(wr, hr);
     ui->BattInfoWid->SetRate(wr, hr);
+    RateOfChartInit();
+    for (QTableView* table : {ui->ConfigTabView, ui->DataListlView}) {
+        // Their table style draws 12-point titles and row numbers; under the brackets
+        // they take the table's own size.
+        ScreenScale::setHeaderFont(table, ScreenScale::widgetFontSize(wr));
+        refitColumns(table);
+    }
+    fitPicture(ui->UpdateMessToolBtn);
     // The layouts learn of the new sizes through posted events, and not at all while
     // the window is hidden; until then they keep the minimum of the old scale, and a
     // resize below it would not take. So every cached size is dropped and the window's
@@ -263,8 +329,6 @@ void BMSMainWin::OnDeskTopResize(const QRect& availableGeometry)
         if (isVisible() && !availableGeometry.contains(frameGeometry()))
             move(ScreenScale::startGeometry(availableGeometry).topLeft());
     }
-    widthRate = wr;
-    heightRate = hr;
     qDebug() << "BattInfoWid:" << ui->BattInfoWid->size();
 }
 

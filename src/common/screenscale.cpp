@@ -1,5 +1,8 @@
 #include "screenscale.h"
 
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QTableView>
 #include <QWidget>
 
 namespace ScreenScale {
@@ -50,6 +53,30 @@ ChartFonts chartFonts(double wr, const ChartFonts& design)
     if (wr <= Width1440)
         return {11, 6, 10, 8};
     return design;
+}
+
+void setHeaderFont(QTableView* table, int pointSize)
+{
+    for (QHeaderView* header : {table->horizontalHeader(), table->verticalHeader()}) {
+        // Once set, a header's font no longer follows the table's; the scaling sets it
+        // anew on every change of the screen, after the table's.
+        header->setFont(pointSize > 0 ? QFont(QStringLiteral("Arial"), pointSize) : table->font());
+        header->setStyleSheet(
+            pointSize > 0 ? QStringLiteral("QHeaderView::section{font: %1pt Arial; padding-left: 0px;}").arg(pointSize)
+                          : QString());
+    }
+    QHeaderView* titles = table->horizontalHeader();
+    int widest = 0;
+    if (pointSize > 0 && table->model()) {
+        for (int c = 0; c < titles->count(); ++c) {
+            if (titles->sectionResizeMode(c) != QHeaderView::Stretch)
+                continue; // sized to its contents, title included
+            const QString title = table->model()->headerData(c, Qt::Horizontal).toString();
+            widest = qMax(widest, titles->fontMetrics().horizontalAdvance(title));
+        }
+    }
+    // The section's border, one pixel each side.
+    titles->setMinimumSectionSize(widest > 0 ? widest + 2 : -1);
 }
 
 RowStretch cellRowStretch(double hr, const RowStretch& design)

@@ -4,6 +4,8 @@
 #include <QRect>
 #include <QSize>
 
+class QTableView;
+
 // How the window and its views adapt to the screen. The forms are drawn for an
 // available area of 1920 x 1080; the two rates say how much of that a screen offers.
 // Sizes follow the rates, but text does not shrink gracefully in proportion, so fonts
@@ -53,6 +55,15 @@ struct ChartFonts {
 };
 // The chart fonts for a width rate; above the brackets the design fonts.
 ChartFonts chartFonts(double widthRate, const ChartFonts& design);
+
+// The type of a table's header sections, titles and row numbers alike: "Arial" at the
+// point size, or with 0 the table style's own type again. A table style that names a
+// header font holds it against any widget font, yet a header measures its sections
+// with its widget font; both are set, so that what is measured is what is drawn. The
+// style's left padding goes too: the narrow columns of a small screen need the room.
+// No stretched section grows narrower than its title then; a table too narrow for all
+// its titles scrolls sideways instead of cutting them off.
+void setHeaderFont(QTableView* table, int pointSize);
 
 // Stretch factors of the detail view's rows (top area, cells, chart switch).
 struct RowStretch {

@@ -20,8 +20,7 @@ void BMSMainWin::AddBarcode(const QString& barcode)
             return;
     }
     SendCommand(QStringLiteral("tbar ") + barcode);
-    if (portOpen && basicPolling)
-        pollTimer->start(1000);
+    ResumePolling();
 }
 
 void BMSMainWin::TbarProcess(const QString& reply)
@@ -33,12 +32,7 @@ void BMSMainWin::TbarProcess(const QString& reply)
         MsgBox::show(this, QMessageBox::Warning, tr("Message"), tr("Added barcode fail!"));
         return;
     }
-    if (!selfTesting) {
-        pollTimer->stop();
-        SendCommand(QStringLiteral("info "));
-        GuiThreadSleep(50);
-        if (portOpen && basicPolling)
-            pollTimer->start(1000);
-    }
+    if (!selfTesting)
+        SendHoldingPolling(QStringLiteral("info "), 50);
     MsgBox::show(this, QMessageBox::Information, tr("Message"), tr("Added barcode successfully!"));
 }

@@ -39,10 +39,7 @@ void BMSMainWin::SwitchMos(const QString& command)
 {
     if (selfTesting)
         return;
-    pollTimer->stop();
-    SendCommand(command);
-    if (portOpen && basicPolling)
-        pollTimer->start(1000);
+    SendHoldingPolling(command);
 }
 
 void BMSMainWin::OpenMosProcess(const QString& reply)
@@ -86,8 +83,7 @@ void BMSMainWin::TallProcess(const QString& reply)
     qDebug() << "Command:" << CurrentCommand;
     // Whatever the verdict, the test is over and commands may go out again.
     EndSelfTest();
-    if (portOpen && basicPolling)
-        pollTimer->start(1000);
+    ResumePolling();
     const TallReply tall = TallReply::parse(reply);
     if (tall.passed) {
         MsgBox::show(this, QMessageBox::Information, tr("Message"), tr("The self-test finish!"));
@@ -108,8 +104,7 @@ void BMSMainWin::SelfTestTimeOut()
     // The start of the report may have come; should the rest follow late, it must
     // not be read as the beginning of the next command's reply.
     framer.dropPartialFrame();
-    if (portOpen && basicPolling)
-        pollTimer->start(1000);
+    ResumePolling();
     MsgBox::show(this, QMessageBox::Warning, tr("Message"),
                  tr("The self-test gave no result within %1 seconds! Commands are sent again.")
                      .arg(selfTestTimer->interval() / 1000.0));

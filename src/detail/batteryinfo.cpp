@@ -5,6 +5,7 @@
 #include "chartfonts.h"
 #include "novalue.h"
 #include "screenscale.h"
+#include "tablestyle.h"
 
 #include <QDebug>
 #include <QHeaderView>
@@ -28,23 +29,6 @@ constexpr int TableColumns = CellsPerRow * 3;
 // One tick per cell reads well up to this many cells; above it the labels would
 // run into each other (and a garbled cell count could ask for millions of ticks).
 constexpr int MaxCellTicks = 32;
-
-const char* const TableStyle =
-    "QScrollBar:vertical{background:#FFFFFF;padding-top:20px;padding-bottom:20px;padding-left:3px;"
-    "padding-right:3px;border-left:1px solid #d7d7d7;}"
-    "QScrollBar::handle:vertical{background:#dbdbdb;border-radius:6px;min-height:80px;}"
-    "QScrollBar::handle:vertical:hover{background:#d0d0d0;}"
-    "QScrollBar::add-line:vertical{background:url(:/images/resource/images/checkout/down.png) center no-repeat;}"
-    "QScrollBar::sub-line:vertical{background:url(:/images/resource/images/checkout/up.png) center no-repeat;}"
-    "QScrollBar:horizontal{background:#FFFFFF;padding-top:1px;padding-bottom:1px;padding-left:15px;"
-    "padding-right:15px;border-top:1px solid #d7d7d7;}"
-    "QScrollBar::handle:horizontal{background:#dbdbdb;border-radius:6px;max-height:3px;}"
-    "QScrollBar::handle:horizontal:hover{background:#d0d0d0;}"
-    "QScrollBar::add-line:horizontal{background:url(:/images/resource/images/checkout/down.png) center no-repeat;}"
-    "QScrollBar::sub-line:horizontal{background:url(:/images/resource/images/checkout/down.png) center no-repeat;}"
-    "QTableView QHeaderView::section{background-color:qlineargradient(x1:0, y1:0, x2:0, y2:1,"
-    "stop:0 #616161, stop:0.5 #505050, stop:0.6 #434343, stop:1 #656565);color:white;"
-    "padding-left:4px;border:1px solid #6c6c6c;font:8pt 'Arial';}";
 
 // The value text, or "--" when the device gave none.
 QString orMark(const QString& value)
@@ -147,13 +131,7 @@ void BatteryInfo::TableInit()
 
 void BatteryInfo::TableViewSytleInit(QTableView* view)
 {
-    if (!view)
-        return;
-    // A view that is not yet polished but sits below a widget with a style sheet only
-    // stores a new sheet; its header and scroll bars, polished already, would keep the
-    // plain look until some later repolish. Polished first, the sheet applies at once.
-    view->ensurePolished();
-    view->setStyleSheet(QString::fromLatin1(TableStyle));
+    TableStyle::apply(view, TableStyle::Detail);
 }
 
 void BatteryInfo::SetCurrBatNum(int n)
@@ -208,74 +186,82 @@ void BatteryInfo::CreatCellCharts()
     // An unknown (or impossible) cell count leaves the chart as it is. Known count but
     // no cells: nothing can be drawn, and the previous pack's lines would be false.
     if (!NoValue::isNone(CellNumber) && CellNumber > 0) {
-        if (tempPoints.isEmpty()) {
+        if (tempPoints.isEmpty())
             cellChart->removeAllSeries();
-        } else {
-            // The highest temperature starts at 0, so the axis always reaches up to at
-            // least 2 degrees; a non-finite reading is left out of the bounds and the
-            // lines rather than stretching the axis to nothing.
-            qreal minTemp = 0;
-            for (const auto& p : qAsConst(tempPoints)) {
-                if (std::isfinite(p.first.y())) {
-                    minTemp = p.first.y();
-                    break;
-                }
-            }
-            qreal maxTemp = 0;
-            qDebug() << "MinTemp" << minTemp;
+        else
+            DrawCellLines();
+    }
+    FillCellTable();
+}
 
-            cellChart->removeAllSeries();
-            auto* voltSeries = new QLineSeries;
-            auto* tempSeries = new QLineSeries;
-            cellChart->addSeries(voltSeries);
-            cellChart->addSeries(tempSeries);
-
-            qDebug() << "Cellnumber:" << CellNumber;
-            if (CellNumber == 1) {
-                // A range of one value has no width to draw in.
-                cellAxisX->setRange(0, 2);
-                cellAxisX->setTickType(QValueAxis::TicksFixed);
-                cellAxisX->setTickCount(3);
-            } else if (CellNumber <= MaxCellTicks) {
-                cellAxisX->setRange(1, CellNumber);
-                cellAxisX->setTickType(QValueAxis::TicksFixed);
-                cellAxisX->setTickCount(CellNumber);
-            } else {
-                cellAxisX->setRange(1, CellNumber);
-                cellAxisX->setTickType(QValueAxis::TicksDynamic);
-                cellAxisX->setTickAnchor(1);
-                cellAxisX->setTickInterval(std::ceil((CellNumber - 1) / double(MaxCellTicks - 1)));
-            }
-
-            qDebug() << "VoltDataList:" << voltPoints.size();
-            for (const auto& p : qAsConst(voltPoints)) {
-                if (std::isfinite(p.first.y()))
-                    voltSeries->append(p.first);
-            }
-            voltSeries->setName(voltPoints.first().second);
-            voltAxis->setRange(2.4, 4.0);
-            voltAxis->setTickCount(9);
-            voltSeries->attachAxis(cellAxisX);
-            voltSeries->attachAxis(voltAxis);
-            voltSeries->setPointsVisible(true);
-
-            for (const auto& p : qAsConst(tempPoints)) {
-                const qreal t = p.first.y();
-                if (!std::isfinite(t))
-                    continue;
-                tempSeries->append(p.first);
-                minTemp = qMin(minTemp, t);
-                maxTemp = qMax(maxTemp, t);
-            }
-            tempSeries->setName(tempPoints.first().second);
-            tempAxis->setRange(std::trunc(minTemp - 2.0), std::trunc(maxTemp + 2.0));
-            tempAxis->setTickCount(9);
-            tempSeries->attachAxis(cellAxisX);
-            tempSeries->attachAxis(tempAxis);
-            tempSeries->setPointsVisible(true);
+void BatteryInfo::DrawCellLines()
+{
+    // The highest temperature starts at 0, so the axis always reaches up to at least 2
+    // degrees; a non-finite reading is left out of the bounds and the lines rather than
+    // stretching the axis to nothing.
+    qreal minTemp = 0;
+    for (const auto& p : qAsConst(tempPoints)) {
+        if (std::isfinite(p.first.y())) {
+            minTemp = p.first.y();
+            break;
+        }
+    }
+    qreal maxTemp = 0;
+    qDebug() << "MinTemp" << minTemp;
+    for (const auto& p : qAsConst(tempPoints)) {
+        if (std::isfinite(p.first.y())) {
+            minTemp = qMin(minTemp, p.first.y());
+            maxTemp = qMax(maxTemp, p.first.y());
         }
     }
 
+    cellChart->removeAllSeries();
+    qDebug() << "Cellnumber:" << CellNumber;
+    SetCellTicks();
+    qDebug() << "VoltDataList:" << voltPoints.size();
+    voltAxis->setRange(2.4, 4.0);
+    voltAxis->setTickCount(9);
+    AddCellLine(voltPoints, voltAxis);
+    tempAxis->setRange(std::trunc(minTemp - 2.0), std::trunc(maxTemp + 2.0));
+    tempAxis->setTickCount(9);
+    AddCellLine(tempPoints, tempAxis);
+}
+
+void BatteryInfo::SetCellTicks()
+{
+    if (CellNumber == 1) {
+        // A range of one value has no width to draw in.
+        cellAxisX->setRange(0, 2);
+        cellAxisX->setTickType(QValueAxis::TicksFixed);
+        cellAxisX->setTickCount(3);
+    } else if (CellNumber <= MaxCellTicks) {
+        cellAxisX->setRange(1, CellNumber);
+        cellAxisX->setTickType(QValueAxis::TicksFixed);
+        cellAxisX->setTickCount(CellNumber);
+    } else {
+        cellAxisX->setRange(1, CellNumber);
+        cellAxisX->setTickType(QValueAxis::TicksDynamic);
+        cellAxisX->setTickAnchor(1);
+        cellAxisX->setTickInterval(std::ceil((CellNumber - 1) / double(MaxCellTicks - 1)));
+    }
+}
+
+void BatteryInfo::AddCellLine(const QList<QPair<QPointF, QString>>& points, QValueAxis* axisY)
+{
+    auto* series = new QLineSeries;
+    cellChart->addSeries(series);
+    for (const auto& p : points) {
+        if (std::isfinite(p.first.y()))
+            series->append(p.first);
+    }
+    series->setName(points.first().second);
+    series->attachAxis(cellAxisX);
+    series->attachAxis(axisY);
+    series->setPointsVisible(true);
+}
+
+void BatteryInfo::FillCellTable()
+{
     cellModel->removeRows(0, cellModel->rowCount());
     int row = 0;
     int column = 0;
@@ -333,8 +319,6 @@ void BatteryInfo::SetBatteryInfoInit()
 
 void BatteryInfo::SetRate(double wr, double hr)
 {
-    widthRate = wr;
-    heightRate = hr;
     TableViewSytleInit(ui->cellTableView);
     const QList<QAbstractAxis*> axes = cellChart->axes();
     if (!axes.isEmpty())
@@ -343,6 +327,10 @@ void BatteryInfo::SetRate(double wr, double hr)
     qDebug() << "HightRate:" << hr;
 
     ChartFonts::apply(cellChart, ScreenScale::chartFonts(wr, designFonts));
+    // The table style's 8-point titles are wider than a twelfth of the table from the
+    // 1024-pixel bracket down; there they are a point smaller than the cells' text.
+    ScreenScale::setHeaderFont(ui->cellTableView,
+                               wr <= ScreenScale::Width1176 ? ScreenScale::widgetFontSize(wr) - 1 : 0);
 
     // Four columns of captions and values are wider than an 800-pixel screen leaves
     // this view; there they may break after the caption rather than be cut off.

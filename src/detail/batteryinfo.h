@@ -101,6 +101,11 @@ public slots:
 private:
     void ChartInit();
     void TableInit();
+    // Parts of CreatCellCharts: the two lines with their axes, and the table.
+    void DrawCellLines();
+    void SetCellTicks();
+    void AddCellLine(const QList<QPair<QPointF, QString>>& points, QtCharts::QValueAxis* axisY);
+    void FillCellTable();
 
     Ui::BatteryInfo* ui = nullptr;
     QString DeviceAdd;
@@ -138,8 +143,6 @@ private:
     QtCharts::QValueAxis* voltAxis = nullptr;
     QStandardItemModel* cellModel = nullptr;
     bool showTable = false;
-    double widthRate = 1.0;
-    double heightRate = 1.0;
     // What SetRate returns to on a screen above the brackets.
     ScreenScale::ChartFonts designFonts{};
     ScreenScale::RowStretch designRows{};

@@ -2,28 +2,72 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QTextStream>
+#include <QTextCodec>
 #include <QThread>
 #include <QTimer>
 
+#include <climits>
 #include <cstdio>
+#include <cstring>
 
 QFile* LogHandlerPrivate::logFile = nullptr;
-QTextStream* LogHandlerPrivate::logOut = nullptr;
+LogStream* LogHandlerPrivate::logOut = nullptr;
 QMutex LogHandlerPrivate::logMutex;
 LogHandlerPrivate* LogHandlerPrivate::current = nullptr;
 std::function<QDateTime()> LogHandlerPrivate::clock;
 qint64 LogHandlerPrivate::folderLimitOverride = 0;
 qint64 LogHandlerPrivate::unchecked = 0;
+qint64 LogHandlerPrivate::stampSecond = LLONG_MIN;
+char LogHandlerPrivate::stampText[20] = {};
 
 namespace {
 thread_local bool lockHeldHere = false;
 
-void echo(const QString& msg)
+void echoBytes(const QByteArray& text)
 {
-    const QByteArray text = msg.toLocal8Bit();
     std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
     std::fputc('\n', stdout);
+}
+
+void echo(const QString& msg)
+{
+    echoBytes(msg.toLocal8Bit());
+}
+
+// The message in the local 8-bit encoding, for standard output; on the usual UTF-8
+// system that is the very text the file gets.
+void echoUtf8(const QString& msg, const QByteArray& utf8)
+{
+    const QTextCodec* local = QTextCodec::codecForLocale();
+    if (local && local->mibEnum() == 106) // UTF-8
+        echoBytes(utf8);
+    else
+        echo(msg);
+}
+
+void appendNumber(std::string& out, unsigned value, int minDigits)
+{
+    char digits[12];
+    int n = 0;
+    do {
+        digits[n++] = char('0' + value % 10);
+        value /= 10;
+    } while (value || n < minDigits);
+    while (n)
+        out += digits[--n];
+}
+
+// The part of a source path after its last directory separator.
+const char* baseName(const char* path)
+{
+    if (!path)
+        return "";
+    const char* base = path;
+    for (const char* c = path; *c; ++c) {
+        if (*c == '/' || *c == '\\')
+            base = c + 1;
+    }
+    return base;
 }
 
 // Stops a timer from whatever thread removes the handler. A QTimer may only be stopped
@@ -40,6 +84,33 @@ void disposeTimer(QTimer* timer)
     }
 }
 } // namespace
+
+LogStream::LogStream(QFile* file)
+    : file(file)
+{
+    pending.reserve(blockSize + 4096);
+}
+
+LogStream::~LogStream()
+{
+    flush();
+}
+
+void LogStream::endLine()
+{
+    if (pending.size() >= blockSize) {
+        file->write(pending.data(), qint64(pending.size()));
+        pending.clear();
+    }
+}
+
+void LogStream::flush()
+{
+    if (pending.empty())
+        return;
+    file->write(pending.data(), qint64(pending.size()));
+    pending.clear();
+}
 
 LogHandlerPrivate::Lock::Lock()
 {
@@ -112,12 +183,11 @@ void LogHandlerPrivate::closeLogFile()
 void LogHandlerPrivate::reopenLogFile(bool truncate)
 {
     logFile = new QFile(logPath());
-    const QIODevice::OpenMode mode =
-        QIODevice::WriteOnly | QIODevice::Text | (truncate ? QIODevice::Truncate : QIODevice::Append);
-    if (logFile->open(mode)) {
-        logOut = new QTextStream(logFile);
-        logOut->setCodec("UTF-8");
-    }
+    // Unbuffered: logOut gathers the lines already, a second buffer would only copy them.
+    const QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Text | QIODevice::Unbuffered
+                                     | (truncate ? QIODevice::Truncate : QIODevice::Append);
+    if (logFile->open(mode))
+        logOut = new LogStream(logFile);
 }
 
 bool LogHandlerPrivate::moveAside(const QString& stem)
@@ -207,34 +277,57 @@ void LogHandlerPrivate::setFolderLimit(qint64 bytes)
     folderLimitOverride = bytes;
 }
 
-QString LogHandlerPrivate::levelWord(QtMsgType type)
+const char* LogHandlerPrivate::levelWord(QtMsgType type)
 {
     switch (type) {
     case QtDebugMsg:
-        return QStringLiteral("DEBUG");
+        return "DEBUG";
     case QtInfoMsg:
-        return QStringLiteral("INFO ");
+        return "INFO ";
     case QtWarningMsg:
-        return QStringLiteral("WARN ");
+        return "WARN ";
     case QtCriticalMsg:
-        return QStringLiteral("ERROR");
+        return "ERROR";
     case QtFatalMsg:
-        return QStringLiteral("FATAL");
+        return "FATAL";
     }
-    return QStringLiteral("DEBUG");
+    return "DEBUG";
 }
 
-QString LogHandlerPrivate::formatLine(const QDateTime& when, QtMsgType type, const QMessageLogContext& context,
-                                      const QString& msg)
+void LogHandlerPrivate::appendStamp(std::string& out, qint64 msecs)
 {
-    QString file = QString::fromUtf8(context.file);
-    const int cut = qMax(file.lastIndexOf(QLatin1Char('/')), file.lastIndexOf(QLatin1Char('\\')));
-    if (cut >= 0)
-        file = file.mid(cut + 1);
-    // One multi-argument arg(): a "%1" inside the message text must stay as it is.
-    return QStringLiteral("%1 - [%2] (%3:%4, %5): %6\n")
-        .arg(when.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")), levelWord(type), file,
-             QString::number(context.line), QString::fromUtf8(context.function), msg);
+    const qint64 second = msecs >= 0 ? msecs / 1000 : -((999 - msecs) / 1000);
+    if (second != stampSecond) {
+        const QByteArray text = QDateTime::fromMSecsSinceEpoch(second * 1000)
+                                    .toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))
+                                    .toLatin1();
+        qstrncpy(stampText, text.constData(), sizeof stampText);
+        stampSecond = second;
+    }
+    out += stampText;
+    out += '.';
+    appendNumber(out, unsigned(msecs - second * 1000), 3);
+}
+
+void LogHandlerPrivate::appendLine(std::string& out, qint64 msecs, QtMsgType type,
+                                   const QMessageLogContext& context, const QByteArray& msg)
+{
+    // "%1 - [%2] (%3:%4, %5): %6\n", pieced together: the message may hold a "%1" of
+    // its own, and it stays as it is.
+    appendStamp(out, msecs);
+    out += " - [";
+    out += levelWord(type);
+    out += "] (";
+    out += baseName(context.file);
+    out += ':';
+    if (context.line < 0)
+        out += '-';
+    appendNumber(out, unsigned(context.line < 0 ? -qint64(context.line) : context.line), 1);
+    out += ", ";
+    out += context.function ? context.function : "";
+    out += "): ";
+    out.append(msg.constData(), size_t(msg.size()));
+    out += '\n';
 }
 
 void LogHandlerPrivate::messageHandler(QtMsgType type, const QMessageLogContext& context, const QString& msg)
@@ -246,14 +339,17 @@ void LogHandlerPrivate::messageHandler(QtMsgType type, const QMessageLogContext&
         return;
     }
 
+    const QByteArray utf8 = msg.toUtf8();
     Lock lock;
-    echo(msg);
+    echoUtf8(msg, utf8);
     if (!logOut)
         return;
-    const QString line = formatLine(now(), type, context, msg);
-    *logOut << line;
+    std::string& out = logOut->line();
+    const size_t before = out.size();
+    appendLine(out, nowMsecs(), type, context, utf8);
     // A flood fills the file far faster than the tick looks at it.
-    unchecked += line.size();
+    unchecked += qint64(out.size() - before);
+    logOut->endLine();
     if (current && unchecked > qMin<qint64>(1024 * 1024, folderLimit() / 16)) {
         current->checkLogFiles();
         current->autoDeleteLog();
@@ -301,8 +397,14 @@ QDateTime LogHandlerPrivate::now()
     return clock ? clock() : QDateTime::currentDateTime();
 }
 
+qint64 LogHandlerPrivate::nowMsecs()
+{
+    return clock ? clock().toMSecsSinceEpoch() : QDateTime::currentMSecsSinceEpoch();
+}
+
 void LogHandlerPrivate::setClock(std::function<QDateTime()> newClock)
 {
     Lock lock;
     clock = std::move(newClock);
+    stampSecond = LLONG_MIN;
 }

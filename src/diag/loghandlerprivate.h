@@ -12,10 +12,34 @@
 #include "logfolder.h"
 
 #include <functional>
+#include <string>
 
 class QFile;
-class QTextStream;
 class QTimer;
+
+// The UTF-8 text on its way to "today.log". Lines gather here and reach the file in
+// blocks, when the buffer is full and at every flush: one system call per block
+// rather than per line.
+class LogStream
+{
+public:
+    explicit LogStream(QFile* file);
+    ~LogStream();
+    LogStream(const LogStream&) = delete;
+    LogStream& operator=(const LogStream&) = delete;
+
+    // What the next line is appended to; end it with endLine().
+    std::string& line() { return pending; }
+    void endLine();
+    void flush();
+
+private:
+    // No more than the text stream and the file buffered together before: what a
+    // killed process takes with it.
+    static constexpr size_t blockSize = 32 * 1024;
+    QFile* file;
+    std::string pending;
+};
 
 // The file side of LogHandler: owns "today.log", its rotation and pruning. Every member
 // that touches the file runs under logMutex, which is deliberately not recursive.
@@ -42,16 +66,18 @@ public:
     static void messageHandler(QtMsgType type, const QMessageLogContext& context, const QString& msg);
 
     // Level word of the log line; always five characters.
-    static QString levelWord(QtMsgType type);
-    // One line of the log file, "\n" included.
-    static QString formatLine(const QDateTime& when, QtMsgType type, const QMessageLogContext& context,
-                              const QString& msg);
+    static const char* levelWord(QtMsgType type);
+    // Appends one line of the log file, "\n" included, to `out`; `msg` is the message
+    // text in UTF-8 and `msecs` the time since the epoch.
+    static void appendLine(std::string& out, qint64 msecs, QtMsgType type, const QMessageLogContext& context,
+                           const QByteArray& msg);
 
     // Writes what the stream holds to disk now, if the lock can be had without waiting
     // long. Meant for the crash path, where the process is about to die.
     static void flushForCrash();
 
     static QDateTime now();
+    static qint64 nowMsecs();
     static void setClock(std::function<QDateTime()> clock);
     // Replaces maxLogFolderSize (tests); 0 restores it.
     static void setFolderLimit(qint64 bytes);
@@ -75,7 +101,7 @@ public:
     LogFolder folder;
 
     static QFile* logFile;
-    static QTextStream* logOut;
+    static LogStream* logOut;
     static QMutex logMutex;
 
 private:
@@ -93,6 +119,8 @@ private:
     static void onFlushTimer();
 
     static qint64 folderLimit();
+    // Appends "yyyy-MM-dd hh:mm:ss.zzz" in local time.
+    static void appendStamp(std::string& out, qint64 msecs);
 
     // The installed instance, for the timer slots (null once removed).
     static LogHandlerPrivate* current;
@@ -101,6 +129,11 @@ private:
     // Bytes written since the file was last looked at; a flood has the handler look
     // before the tick does.
     static qint64 unchecked;
+    // The local date and time of the last second stamped: turning an instant into a
+    // local calendar time costs more than the rest of a line, and a busy log writes
+    // hundreds of lines within one second.
+    static qint64 stampSecond;
+    static char stampText[20];
     // The last size backup's name, so that several in one second are numbered on
     // upwards even after older ones were deleted.
     QString lastStem;

@@ -50,7 +50,9 @@ void BMSMainWin::setEventColumns(bool maskColumn)
     header->setVisible(true);
     header->setDefaultSectionSize(95);
     header->setSectionResizeMode(QHeaderView::Interactive);
-    header->setSectionResizeMode(titles.size() - 1, QHeaderView::Stretch);
+    // Stretched, yet never narrower than the width it was last given: a section in the
+    // stretch mode is squeezed below its event texts once the other columns fill the view.
+    header->setStretchLastSection(true);
     header->setCascadingSectionResizes(false);
 }
 
@@ -62,7 +64,7 @@ void BMSMainWin::DataProcess(const QString& reply)
         MsgBox::show(this, QMessageBox::Information, tr("Message"), tr("The event is empty!"));
         return;
     }
-    eventCount = reading.count;
+    const int eventCount = reading.count;
     if (reading.valid) {
         qDebug() << "event num:" << eventCount;
         ui->EventNumLab->setText(tr("Event num: ") + QString::number(eventCount));
@@ -134,9 +136,9 @@ void BMSMainWin::DataListEventProcess(const QString& reply)
     for (const HisEventItem& e : page.rows)
         eventModel->appendRow(eventCells(e, eventMaskCol));
     // Every column to its contents, not only the first: at a fixed 95 pixels the
-    // dates are cut short and the event texts pushed out of sight. The sections stay
-    // interactive; the last one keeps the remaining width (sizing it would undo that).
-    for (int c = 0; c + 1 < eventModel->columnCount(); ++c)
+    // dates and the event texts are cut short. The sections stay interactive; the last
+    // one still takes whatever width is left over.
+    for (int c = 0; c < eventModel->columnCount(); ++c)
         ui->DataListlView->resizeColumnToContents(c);
 
     switch (page.outcome) {

@@ -36,6 +36,11 @@ const QString kDownPath = QStringLiteral("path/downpath");
 const QString kTipStyle = QStringLiteral("color: rgb(74, 120, 222);");
 const QString kTipShownStyle = QStringLiteral("color: rgb(74, 120, 222); border:2px solid gray;");
 const QRect kTipGeometry(1290, 0, 120, 30);
+// Chart title, legend and axis titles as drawn for a wide screen; the axis labels keep
+// the chart theme's font there. The hover tip's text is as large as a chart title.
+constexpr int kTitlePt = 12;
+constexpr int kLegendPt = 7;
+constexpr int kAxisTitlePt = 11;
 // The hidden log view keeps this many lines; the whole stream is in rtLog.
 constexpr int kLogViewLines = 1000;
 
@@ -68,6 +73,17 @@ double listedWhole(const QList<int>& list, double y)
     return list.contains(value) ? value : qQNaN();
 }
 
+QFont themeLabelFont()
+{
+    static const QFont font = [] {
+        QChart chart;
+        auto* axis = new QValueAxis;
+        chart.addAxis(axis, Qt::AlignBottom);
+        return axis->labelsFont();
+    }();
+    return font;
+}
+
 double tolerance(double min, double max)
 {
     const double spread = max - min;
@@ -82,55 +98,59 @@ void BMSMainWin::RealTimePageInit()
     RealTimeChartInit();
 }
 
+namespace {
+// One of the four charts: minutes along the bottom, the value on the left, one line.
+QChart* buildChart(QChartView* view, const QString& title, const QString& axisTitle, const char* format, int axisMax,
+                   const QString& name, QValueAxis*& axisY, QLineSeries*& series)
+{
+    auto* axisX = new QValueAxis;
+    axisY = new QValueAxis;
+    series = new QLineSeries;
+    auto* chart = new QChart;
+    chart->setTitle(title);
+    chart->setTitleFont(ChartFonts::arial(kTitlePt));
+    chart->legend()->setFont(ChartFonts::arial(kLegendPt));
+    chart->setMargins(QMargins(0, 0, 0, 0));
+    chart->layout()->setContentsMargins(0, 0, 0, 0);
+    axisX->setRange(0, 1);
+    axisX->setTitleText(BMSMainWin::tr("Time(min)"));
+    axisX->setLabelFormat(QStringLiteral("%.2f"));
+    axisX->setTitleFont(ChartFonts::arial(kAxisTitlePt));
+    axisY->setRange(0, axisMax);
+    axisY->setTitleText(axisTitle);
+    axisY->setLabelFormat(QLatin1String(format));
+    axisY->setTitleFont(ChartFonts::arial(kAxisTitlePt));
+    series->setName(name);
+    chart->addAxis(axisX, Qt::AlignBottom);
+    chart->addAxis(axisY, Qt::AlignLeft);
+    chart->addSeries(series);
+    series->attachAxis(axisX);
+    series->attachAxis(axisY);
+    chart->setAnimationOptions(QChart::SeriesAnimations);
+    view->setChart(chart);
+    view->setRenderHint(QPainter::Antialiasing);
+    return chart;
+}
+} // namespace
+
 void BMSMainWin::RealTimeChartInit()
 {
     socMax = socMin = 0;
     voltMin = voltMax = currMin = currMax = tempMin = tempMax = 0.0;
-    lastSoc = lastTemp = 0;
-    lastVolt = lastCurr = 268435455.0;
+    RealTimeTipsClear();
 
-    auto build = [](QChartView* view, const QString& title, const QString& axisTitle, const char* format,
-                    int axisMax, const QString& name, QValueAxis*& axisY, QLineSeries*& series) {
-        auto* axisX = new QValueAxis;
-        axisY = new QValueAxis;
-        series = new QLineSeries;
-        auto* chart = new QChart;
-        chart->setTitle(title);
-        chart->setTitleFont(ChartFonts::arial(12));
-        chart->legend()->setFont(ChartFonts::arial(7));
-        chart->setMargins(QMargins(0, 0, 0, 0));
-        chart->layout()->setContentsMargins(0, 0, 0, 0);
-        axisX->setRange(0, 1);
-        axisX->setTitleText(tr("Time(min)"));
-        axisX->setLabelFormat(QStringLiteral("%.2f"));
-        axisX->setTitleFont(ChartFonts::arial(11));
-        axisY->setRange(0, axisMax);
-        axisY->setTitleText(axisTitle);
-        axisY->setLabelFormat(QLatin1String(format));
-        axisY->setTitleFont(ChartFonts::arial(11));
-        series->setName(name);
-        chart->addAxis(axisX, Qt::AlignBottom);
-        chart->addAxis(axisY, Qt::AlignLeft);
-        chart->addSeries(series);
-        series->attachAxis(axisX);
-        series->attachAxis(axisY);
-        chart->setAnimationOptions(QChart::SeriesAnimations);
-        view->setChart(chart);
-        view->setRenderHint(QPainter::Antialiasing);
-        return chart;
-    };
-    socChart = build(ui->SocCharView, tr("SOC"), tr("SOC(%)"), "%d", 110, tr("SOC"), socAxisY, socSeries);
-    voltChart = build(ui->VoltCharView, tr("Volt of battery"), tr("Volt(V)"), "%.1f", 1, tr("Volt"), voltAxisY,
-                      voltSeries);
-    currChart = build(ui->CurrCharView, tr("Current of battery"), tr("Current(A)"), "%.1f", 1, tr("Current"),
-                      currAxisY, currSeries);
-    tempChart = build(ui->TempCharView, tr("Temperature of battery"), tr("Temp(℃)"), "%d", 1, tr("Temp"),
-                      tempAxisY, tempSeries);
+    socChart = buildChart(ui->SocCharView, tr("SOC"), tr("SOC(%)"), "%d", 110, tr("SOC"), socAxisY, socSeries);
+    voltChart = buildChart(ui->VoltCharView, tr("Volt of battery"), tr("Volt(V)"), "%.1f", 1, tr("Volt"), voltAxisY,
+                           voltSeries);
+    currChart = buildChart(ui->CurrCharView, tr("Current of battery"), tr("Current(A)"), "%.1f", 1, tr("Current"),
+                           currAxisY, currSeries);
+    tempChart = buildChart(ui->TempCharView, tr("Temperature of battery"), tr("Temp(℃)"), "%d", 1, tr("Temp"),
+                           tempAxisY, tempSeries);
 
     tipLab = new QLabel(this);
     tipLab->setObjectName(QStringLiteral("tipLab"));
     tipLab->setStyleSheet(kTipStyle);
-    tipLab->setFont(ChartFonts::arial(12));
+    tipLab->setFont(ChartFonts::arial(kTitlePt));
     tipLab->setWordWrap(true);
     tipLab->setGeometry(kTipGeometry);
     tipLab->adjustSize();
@@ -147,13 +167,22 @@ void BMSMainWin::RealTimeChartInit()
 
 void BMSMainWin::RateOfChartInit()
 {
-    // Above the narrow-screen brackets the fonts set at construction stay.
-    if (widthRate > ScreenScale::Width1440)
+    // Also run on every change of the screen, which may come before the charts exist.
+    if (!socChart)
         return;
-    const ScreenScale::ChartFonts sizes = ScreenScale::chartFonts(widthRate, {});
+    // Above the narrow-screen brackets the fonts of construction, also after a move
+    // from a narrow screen to a wide one.
+    const QFont themeLabels = themeLabelFont();
+    const ScreenScale::ChartFonts sizes =
+        ScreenScale::chartFonts(widthRate, {kTitlePt, kLegendPt, kAxisTitlePt, themeLabels.pointSize()});
     tipLab->setFont(ChartFonts::arial(sizes.title));
-    for (QChart* chart : {socChart, voltChart, currChart, tempChart})
+    for (QChart* chart : {socChart, voltChart, currChart, tempChart}) {
         ChartFonts::apply(chart, sizes);
+        if (widthRate > ScreenScale::Width1440) {
+            for (QAbstractAxis* axis : chart->axes())
+                axis->setLabelsFont(themeLabels);
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------------
@@ -289,12 +318,7 @@ void BMSMainWin::RealTimeRestart(const RealTimeItem& item)
     voltMin = item.GetVolt();
     currMin = item.GetCurrent();
     tempMin = item.GetTemp();
-    lastSoc = lastTemp = 0;
-    lastVolt = lastCurr = 268435455.0;
-    socList.clear();
-    voltList.clear();
-    currList.clear();
-    tempList.clear();
+    RealTimeTipsClear();
 }
 
 void BMSMainWin::RealTimePlot(double minutes, const RealTimeItem& item)
@@ -326,14 +350,10 @@ void BMSMainWin::RealTimePlot(double minutes, const RealTimeItem& item)
         socList << s;
         lastSoc = s;
     }
-    if (!voltList.contains(v)) {
+    if (!voltList.contains(v))
         voltList << v;
-        lastVolt = v;
-    }
-    if (!currList.contains(i)) {
+    if (!currList.contains(i))
         currList << i;
-        lastCurr = i;
-    }
     const int whole = static_cast<int>(t);
     if (t != lastTemp && !tempList.contains(whole)) {
         tempList << whole;
@@ -398,16 +418,21 @@ void BMSMainWin::RealTimeClearSeries()
         chart->setAnimationOptions(QChart::SeriesAnimations);
 }
 
-void BMSMainWin::RealTimeClear()
+// What a hover tip may show: the distinct values of the run so far.
+void BMSMainWin::RealTimeTipsClear()
 {
-    // The extremes and the axes stay as the run left them.
-    RealTimeClearSeries();
     lastSoc = lastTemp = 0;
-    lastVolt = lastCurr = 268435455.0;
     socList.clear();
     voltList.clear();
     currList.clear();
     tempList.clear();
+}
+
+void BMSMainWin::RealTimeClear()
+{
+    // The extremes and the axes stay as the run left them.
+    RealTimeClearSeries();
+    RealTimeTipsClear();
 }
 
 // ---------------------------------------------------------------------------------

@@ -16,6 +16,7 @@
 
 #include <QDateTime>
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QMutexLocker>
 #include <QTextCursor>
@@ -31,13 +32,6 @@ const QString kFailExecute = QStringLiteral("Invalid command or fail to excute."
 
 // "login debug" answered by "Unknown command" is sent again, but not faster than this.
 constexpr qint64 kLoginRetrySpacingMs = 1000;
-
-// Tells the route observer which parser is about to receive the reply.
-void reach(BMSMainWin& w, const char* parser, const QString& reply)
-{
-    if (w.routeObserver)
-        w.routeObserver(parser, reply);
-}
 
 // The routes running right now, innermost last. A parser's pause runs the event loop,
 // so further replies are dispatched inside it.
@@ -67,15 +61,107 @@ bool pause(BMSMainWin& w, int ms)
     return w.portOpen && w.serial->session() == session;
 }
 
-bool overviewChainOn(const BMSMainWin& w)
+// The cell count "bat N" is read with; 0 means the detail view has not learnt it.
+int knownCells(const BMSMainWin& w)
 {
-    return !w.GroupBtnFlag && w.basicPolling;
+    const int cells = w.ui->BattInfoWid->GetCellNumber();
+    return cells == 0 ? NoValue::Int : cells;
 }
 
-QString pack(const BMSMainWin& w, const char* command)
+int knownPacks(const BMSMainWin& w)
 {
-    return QLatin1String(command) + QString::number(w.currBatNum);
+    return w.ui->BattGroupWid->GetPresentNum();
 }
+
+// "bat N" for a pack whose cell count is unknown: its cells cannot be read, so the
+// detail view is blanked, and the chain still goes on to "pwr N".
+void blankCells(BMSMainWin& w)
+{
+    BatteryInfo* detail = w.ui->BattInfoWid;
+    detail->SetMaxVol(NoValue::Double);
+    detail->SetMinVol(NoValue::Double);
+    detail->SetSOC(NoValue::Int);
+    detail->SetAllCoulomb(NoValue::Double);
+    detail->SetMaxVolid(NoValue::Int);
+    detail->SetMinVolid(NoValue::Int);
+    detail->SetCellInit();
+    if (w.basicPolling && w.portOpen && !stacked())
+        w.SendCommand(ReplyRoute::withPack(QStringLiteral("pwr %N"), w.currBatNum));
+}
+
+bool modelServed(const BMSMainWin& w, ReplyRoute::Model model)
+{
+    const bool framesList = w.deviceModel == QLatin1String("HVRACK-7720-KM");
+    switch (model) {
+    case ReplyRoute::Model::Any:
+        return true;
+    case ReplyRoute::Model::FramesEventList:
+        if (framesList)
+            qDebug() << "HVRACK-7720-KM datalist";
+        return framesList;
+    case ReplyRoute::Model::PagesEventList:
+        if (!framesList)
+            qDebug() << "HVRACK-7720N datalist";
+        return !framesList;
+    }
+    return false;
+}
+
+bool followUpDue(const BMSMainWin& w, ReplyRoute::Send when)
+{
+    switch (when) {
+    case ReplyRoute::Send::Never:
+        return false;
+    case ReplyRoute::Send::WhilePolling:
+        return true; // decided before the wait
+    case ReplyRoute::Send::IfPolling:
+        return w.basicPolling;
+    case ReplyRoute::Send::IfChainFree:
+        return w.basicPolling && !w.GroupBtnFlag;
+    }
+    return false;
+}
+
+// The one reader of both tables: the row's parser, then its wait and its follow-up.
+// Returns false when the reply was left unparsed for want of a count.
+bool runRoute(BMSMainWin& w, const ReplyRoute& row, const QString& text)
+{
+    const ReplyRoute::Action& action = row.action;
+    if (!action.name)
+        return true;
+    int count = 0;
+    if (action.count) {
+        count = action.count(w);
+        if (count == NoValue::Int) {
+            if (action.unknown)
+                action.unknown(w);
+            return false;
+        }
+    }
+    if (!modelServed(w, action.model))
+        return true;
+
+    if (w.routeObserver)
+        w.routeObserver(action.name, text);
+    if (action.parse)
+        (w.*action.parse)(text);
+    else
+        (w.*action.parseCounted)(text, count);
+    if (action.then)
+        (w.*action.then)();
+
+    if (row.when == ReplyRoute::Send::WhilePolling && !w.basicPolling)
+        return true;
+    const bool goOn = row.waitMs == 0 || pause(w, row.waitMs);
+    if (row.when == ReplyRoute::Send::IfChainFree)
+        qDebug() << "GroupBtnFlag:" << w.GroupBtnFlag;
+    if (goOn && row.followUp && followUpDue(w, row.when))
+        w.SendCommand(ReplyRoute::withPack(QLatin1String(row.followUp), w.currBatNum));
+    return true;
+}
+
+using Send = ReplyRoute::Send;
+using Model = ReplyRoute::Model;
 
 // Framed replies ("@" … "$$"). First match wins, so the order carries meaning:
 // "pwrsys" and "pwr N" come before the bare "pwr"; the rows whose reply must hold the
@@ -84,121 +170,44 @@ QString pack(const BMSMainWin& w, const char* command)
 const QVector<ReplyRoute>& framedRoutes()
 {
     static const QVector<ReplyRoute> rows = {
-        // command contains                     reply must contain                       parser
         // The loader's answer to "updata" holds "data\n" but is no event count; the
         // quiet-time table hands the same text to UpdateProcess.
-        {{"updata", "uboot"},                   {},                                      "none",
-         [](BMSMainWin&, const QString&) { return true; }},
-        {{"info "},                             {"info "},                               "InfoProcess",
-         [](BMSMainWin& w, const QString& r) {
-             reach(w, "InfoProcess", r);
-             w.InfoProcess(r);
-             if (w.basicPolling && pause(w, 200))
-                 w.SendCommand(pack(w, "bat "));
-             return true;
-         }},
-        {{"bat "},                              {"bat "},                                "BatProcess",
-         [](BMSMainWin& w, const QString& r) {
-             BatteryInfo* detail = w.findChild<BatteryInfo*>(QStringLiteral("BattInfoWid"));
-             const int cells = detail->GetCellNumber();
-             if (cells != NoValue::Int && cells != 0) {
-                 reach(w, "BatProcess", r);
-                 w.BatProcess(r, cells);
-                 if (pause(w, 200) && w.basicPolling)
-                     w.SendCommand(pack(w, "pwr "));
-                 return true;
-             }
-             // The pack's cell count is unknown, so its cells cannot be read.
-             detail->SetMaxVol(NoValue::Double);
-             detail->SetMinVol(NoValue::Double);
-             detail->SetSOC(NoValue::Int);
-             detail->SetAllCoulomb(NoValue::Double);
-             detail->SetMaxVolid(NoValue::Int);
-             detail->SetMinVolid(NoValue::Int);
-             detail->SetCellInit();
-             if (w.basicPolling && w.portOpen && !stacked())
-                 w.SendCommand(pack(w, "pwr "));
-             return false;
-         }},
-        {{"pwrsys"},                            {"pwrsys"},                              "PwrsysProcess",
-         [](BMSMainWin& w, const QString& r) {
-             reach(w, "PwrsysProcess", r);
-             w.PwrsysProcess(r);
-             const bool goOn = pause(w, 200);
-             qDebug() << "GroupBtnFlag:" << w.GroupBtnFlag;
-             if (goOn && overviewChainOn(w))
-                 w.SendCommand(QStringLiteral("pwr"));
-             return true;
-         }},
-        {{"pwr %N"},                            {"pwr %N"},                              "PwrSigleProcess",
-         [](BMSMainWin& w, const QString& r) {
-             reach(w, "PwrSigleProcess", r);
-             w.PwrSigleProcess(r);
-             w.PollCycleCompleted();
-             pause(w, 200);
-             return true;
-         }},
-        {{"ctrl"},                              {"ctrl\n"},                              "CtrlProcess",
-         [](BMSMainWin& w, const QString& r) {
-             reach(w, "CtrlProcess", r);
-             w.CtrlProcess(r);
-             pause(w, 20);
-             return true;
-         }},
-        {{"ctrl cfet on", "ctrl dfet on"},      {},                                      "OpenMosProcess",
-         [](BMSMainWin& w, const QString& r) { reach(w, "OpenMosProcess", r); w.OpenMosProcess(r); return true; }},
-        {{"ctrl cfet off", "ctrl dfet off"},    {},                                      "CloseMosProcess",
-         [](BMSMainWin& w, const QString& r) { reach(w, "CloseMosProcess", r); w.CloseMosProcess(r); return true; }},
-        {{"pwr"},                               {"pwr", "B.T.St"},                       "PwrAlarmProcess",
-         [](BMSMainWin& w, const QString& r) {
-             const int present = w.findChild<BatteryGroup*>(QStringLiteral("BattGroupWid"))->GetPresentNum();
-             if (present == NoValue::Int)
-                 return false;
-             reach(w, "PwrAlarmProcess", r);
-             w.PwrAlarmProcess(r, present);
-             const bool goOn = pause(w, 200);
-             qDebug() << "GroupBtnFlag:" << w.GroupBtnFlag;
-             if (goOn && overviewChainOn(w))
-                 w.SendCommand(QStringLiteral("balance"));
-             return true;
-         }},
-        {{"balance"},                           {"balance"},                             "BalanceProcess",
-         [](BMSMainWin& w, const QString& r) {
-             const int present = w.findChild<BatteryGroup*>(QStringLiteral("BattGroupWid"))->GetPresentNum();
-             if (present == NoValue::Int)
-                 return false;
-             reach(w, "BalanceProcess", r);
-             w.BalanceProcess(r, present);
-             const bool goOn = pause(w, 200);
-             qDebug() << "GroupBtnFlag:" << w.GroupBtnFlag;
-             if (goOn && overviewChainOn(w))
-                 w.SendCommand(QStringLiteral("ctrl"));
-             return true;
-         }},
-        {{"config"},                            {"config\n"},                            "ConfigProcess",
-         [](BMSMainWin& w, const QString& r) { reach(w, "ConfigProcess", r); w.ConfigProcess(r); return true; }},
-        {{"tall"},                              {},                                      "TallProcess",
-         [](BMSMainWin& w, const QString& r) { reach(w, "TallProcess", r); w.TallProcess(r); return true; }},
-        {{"data"},                              {"data\n"},                              "DataProcess",
-         [](BMSMainWin& w, const QString& r) { reach(w, "DataProcess", r); w.DataProcess(r); return true; }},
-        {{"data event "},                       {"data event "},                         "DataEventProcess",
-         [](BMSMainWin& w, const QString& r) { reach(w, "DataEventProcess", r); w.DataEventProcess(r); return true; }},
-        {{"config default"},                    {"config default"},                      "ConfigDefaProcess",
-         [](BMSMainWin& w, const QString& r) { reach(w, "ConfigDefaProcess", r); w.ConfigDefaProcess(r); return true; }},
-        {{"tbar "},                             {"tbar "},                               "TbarProcess",
-         [](BMSMainWin& w, const QString& r) { reach(w, "TbarProcess", r); w.TbarProcess(r); return true; }},
-        {{"datalist event 0"},                  {"datalist event 0", "Command completed successfully"},
-                                                                                         "DataListEventProcess",
-         [](BMSMainWin& w, const QString& r) {
-             // Only this model frames its whole event list in one reply; the others
-             // page it unframed (quiet-time table).
-             if (w.deviceModel == QLatin1String("HVRACK-7720-KM")) {
-                 qDebug() << "HVRACK-7720-KM datalist";
-                 reach(w, "DataListEventProcess", r);
-                 w.DataListEventProcess(r);
-             }
-             return true;
-         }},
+        {{"updata", "uboot"}, {}, {}},
+        // command contains               reply must contain
+        //     parser                                                         wait  follow-up  sent
+        {{"info "},                       {"info "},
+             {ROUTE_PARSER(InfoProcess)},                                       200, "bat %N",  Send::WhilePolling},
+        {{"bat "},                        {"bat "},
+             {ROUTE_PARSER(BatProcess), knownCells, blankCells},                200, "pwr %N",  Send::IfPolling},
+        {{"pwrsys"},                      {"pwrsys"},
+             {ROUTE_PARSER(PwrsysProcess)},                                     200, "pwr",     Send::IfChainFree},
+        // The single pack's "pwr N" ends a polling cycle: the recorder takes its row.
+        {{"pwr %N"},                      {"pwr %N"},
+             {ROUTE_PARSER(PwrSigleProcess), &BMSMainWin::PollCycleCompleted},  200},
+        {{"ctrl"},                        {"ctrl\n"},
+             {ROUTE_PARSER(CtrlProcess)},                                        20},
+        {{"ctrl cfet on", "ctrl dfet on"},   {},
+             {ROUTE_PARSER(OpenMosProcess)}},
+        {{"ctrl cfet off", "ctrl dfet off"}, {},
+             {ROUTE_PARSER(CloseMosProcess)}},
+        {{"pwr"},                         {"pwr", "B.T.St"},
+             {ROUTE_PARSER(PwrAlarmProcess), knownPacks},                       200, "balance", Send::IfChainFree},
+        {{"balance"},                     {"balance"},
+             {ROUTE_PARSER(BalanceProcess), knownPacks},                        200, "ctrl",    Send::IfChainFree},
+        {{"config"},                      {"config\n"},
+             {ROUTE_PARSER(ConfigProcess)}},
+        {{"tall"},                        {},
+             {ROUTE_PARSER(TallProcess)}},
+        {{"data"},                        {"data\n"},
+             {ROUTE_PARSER(DataProcess)}},
+        {{"data event "},                 {"data event "},
+             {ROUTE_PARSER(DataEventProcess)}},
+        {{"config default"},              {"config default"},
+             {ROUTE_PARSER(ConfigDefaProcess)}},
+        {{"tbar "},                       {"tbar "},
+             {ROUTE_PARSER(TbarProcess)}},
+        {{"datalist event 0"},            {"datalist event 0", "Command completed successfully"},
+             {ROUTE_PARSER(DataListEventProcess), Model::FramesEventList}},
     };
     return rows;
 }
@@ -207,41 +216,29 @@ const QVector<ReplyRoute>& framedRoutes()
 const QVector<ReplyRoute>& quietRoutes()
 {
     static const QVector<ReplyRoute> rows = {
-        // command contains                     text must contain                        parser
-        {{"updata", "uboot"},                   {},                                      "UpdateProcess",
-         [](BMSMainWin& w, const QString& t) { reach(w, "UpdateProcess", t); w.UpdateProcess(t); return true; }},
-        {{"DLG"},                               {"Updata is ready!"},                    "WakeProcess",
-         [](BMSMainWin& w, const QString& t) { reach(w, "WakeProcess", t); w.WakeProcess(t); return true; }},
-        {{"disp pwrs "},                        {},                                      "DISPPWRSProcess",
-         [](BMSMainWin& w, const QString& t) { reach(w, "DISPPWRSProcess", t); w.DISPPWRSProcess(t); return true; }},
-        {{"disp 0"},                            {"disp 0"},                              "DispStopProcess",
-         [](BMSMainWin& w, const QString& t) { reach(w, "DispStopProcess", t); w.DispStopProcess(t); return true; }},
-        {{"datalist event 0"},                  {},                                      "DataListEventProcess",
-         [](BMSMainWin& w, const QString& t) {
-             if (w.deviceModel != QLatin1String("HVRACK-7720-KM")) {
-                 qDebug() << "HVRACK-7720N datalist";
-                 reach(w, "DataListEventProcess", t);
-                 w.DataListEventProcess(t);
-             }
-             return true;
-         }},
+        // command contains    text must contain        parser
+        {{"updata", "uboot"},  {},                      {ROUTE_PARSER(UpdateProcess)}},
+        {{"DLG"},              {"Updata is ready!"},    {ROUTE_PARSER(WakeProcess)}},
+        {{"disp pwrs "},       {},                      {ROUTE_PARSER(DISPPWRSProcess)}},
+        {{"disp 0"},           {"disp 0"},              {ROUTE_PARSER(DispStopProcess)}},
+        {{"datalist event 0"}, {},                      {ROUTE_PARSER(DataListEventProcess), Model::PagesEventList}},
     };
     return rows;
 }
 
-// Runs the first matching row; returns false when no row matched or the row asks to
-// leave the command state alone.
+// Runs the first matching row; returns false when its parser was not given the reply
+// for want of a count, and the command state must be left alone.
 bool dispatch(BMSMainWin& w, const QVector<ReplyRoute>& rows, const QString& command, const QString& text)
 {
     for (const ReplyRoute& row : rows) {
         if (!row.matches(command, text, w.currBatNum))
             continue;
-        qDebug() << "reply route:" << row.parser;
+        qDebug() << "reply route:" << (row.action.name ? row.action.name : "none");
         const bool again = std::any_of(running.cbegin(), running.cend(), [&](const RouteRun& r) {
             return r.window == &w && r.row == &row;
         });
         running.append({&w, &row, again});
-        const bool done = row.run(w, text);
+        const bool done = runRoute(w, row, text);
         running.removeLast();
         return done;
     }
@@ -261,6 +258,14 @@ void dispatchFrame(BMSMainWin& w)
     // The bytes themselves are logged once, by the quiet-time processing.
     qDebug() << "test buff$$ clear0:" << text.size() << "characters";
     emit w.CommandInfoStr(text);
+}
+
+qint64 steadyMs()
+{
+    static QElapsedTimer clock;
+    if (!clock.isValid())
+        clock.start();
+    return clock.elapsed();
 }
 
 } // namespace
@@ -308,7 +313,15 @@ void BMSMainWin::SerialDataRead()
 
 void BMSMainWin::ReceiveChunk(const QByteArray& chunk)
 {
-    parseTimer->start(fastParse ? 12 : 300);
+    // Restarting the timer at every read takes two trips through the event dispatcher,
+    // more than framing a short read does; a UART hands over a few bytes at a time. The
+    // read starts the quiet period in the framer instead, and the timer, already running,
+    // waits out the rest when it fires (ParseTimerDue). Only a shorter quiet time than
+    // the one it runs for restarts it.
+    const int quiet = fastParse ? 12 : 300;
+    framer.startQuiet(steadyMs(), quiet);
+    if (!parseTimer->isActive() || parseTimer->interval() > quiet)
+        parseTimer->start(quiet);
     framer.feed(chunk);
     const QByteArray xmodem = framer.takeXmodem();
     if (!xmodem.isEmpty()) {
@@ -319,6 +332,16 @@ void BMSMainWin::ReceiveChunk(const QByteArray& chunk)
         SerialDataParse();
     }
     dispatchFrame(*this);
+}
+
+void BMSMainWin::ParseTimerDue()
+{
+    const qint64 left = framer.quietLeft(steadyMs());
+    if (left > 0) {
+        parseTimer->start(int(left));
+        return;
+    }
+    SerialDataParse();
 }
 
 void BMSMainWin::SerialDataParse()
@@ -410,7 +433,7 @@ void BMSMainWin::RealTimerBtn_clicked()
     qDebug() << "realtimerSta" << basicPolling;
     if (basicPolling) {
         ui->RealTimerBtn->setText(tr("stop"));
-        pollTimer->start(1000);
+        ResumePolling();
     } else {
         ui->RealTimerBtn->setText(tr("start"));
         pollTimer->stop();
@@ -429,12 +452,23 @@ void BMSMainWin::GroupBatClicked(bool active, int num)
     currBatNum = num;
     qDebug() << "CurrBatNum:" << currBatNum;
     ui->CurrBatNumLab->setText(QString::number(currBatNum));
-    if (selfTesting)
-        return;
-    pollTimer->stop();
-    SendCommand(QStringLiteral("info ") + QString::number(currBatNum));
+    if (!selfTesting)
+        SendHoldingPolling(QStringLiteral("info ") + QString::number(currBatNum));
+}
+
+void BMSMainWin::ResumePolling()
+{
     if (portOpen && basicPolling)
         pollTimer->start(1000);
+}
+
+void BMSMainWin::SendHoldingPolling(const QString& cmd, int settleMs)
+{
+    pollTimer->stop();
+    SendCommand(cmd);
+    if (settleMs > 0)
+        GuiThreadSleep(settleMs);
+    ResumePolling();
 }
 
 void BMSMainWin::RecTextChag()

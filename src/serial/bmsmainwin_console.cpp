@@ -52,8 +52,7 @@ void BMSMainWin::SendBtn_clicked()
     qDebug() << "sendata:" << text;
     serial->SerialSendData(text);
     ui->SendEd->clear();
-    if (portOpen && basicPolling)
-        pollTimer->start(1000);
+    ResumePolling();
 }
 
 void BMSMainWin::InfoBtn_clicked()

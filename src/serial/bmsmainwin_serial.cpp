@@ -7,50 +7,25 @@
 #include "consoleview.h"
 #include "msgbox.h"
 #include "myserial.h"
+#include "systemports.h"
 
 #include <QDebug>
 #include <QFileInfo>
-#include <QSerialPortInfo>
+#include <QSerialPort>
 #include <QStandardItemModel>
 #include <QTimer>
 
 namespace {
-
-// On Unix the device path is what a technician recognises (/dev/ttyUSB0) and what
-// can be typed for a port the system does not enumerate; elsewhere the name (COM3).
-QString listedName(const QSerialPortInfo& info)
-{
-#ifdef Q_OS_UNIX
-    return info.systemLocation();
-#else
-    return info.portName();
-#endif
-}
-
-QString adapterTip(const QSerialPortInfo& info)
-{
-    QStringList parts;
-    if (!info.manufacturer().isEmpty())
-        parts << info.manufacturer();
-    if (!info.description().isEmpty())
-        parts << info.description();
-    if (info.hasVendorIdentifier() && info.hasProductIdentifier())
-        parts << QStringLiteral("%1:%2")
-                     .arg(info.vendorIdentifier(), 4, 16, QLatin1Char('0'))
-                     .arg(info.productIdentifier(), 4, 16, QLatin1Char('0'));
-    return parts.join(QStringLiteral(" — "));
-}
 
 // Fills the port box with names, each system port with its adapter as tooltip.
 void fillPortBox(QComboBox* box, const QStringList& names)
 {
     box->clear();
     box->addItems(names);
-    const auto infos = QSerialPortInfo::availablePorts();
-    for (const QSerialPortInfo& info : infos) {
-        const int at = box->findText(listedName(info));
+    for (const SystemPorts::Port& port : SystemPorts::instance().ports()) {
+        const int at = box->findText(port.name);
         if (at >= 0)
-            box->setItemData(at, adapterTip(info), Qt::ToolTipRole);
+            box->setItemData(at, port.tip, Qt::ToolTipRole);
     }
 }
 
@@ -90,9 +65,8 @@ QStringList BMSMainWin::getSerialNameList()
     if (portListProvider) {
         names = portListProvider();
     } else {
-        const auto infos = QSerialPortInfo::availablePorts();
-        for (const QSerialPortInfo& info : infos)
-            names << listedName(info);
+        for (const SystemPorts::Port& port : SystemPorts::instance().ports())
+            names << port.name;
     }
     if (simulator && !simulator->portPath().isEmpty() && !names.contains(simulator->portPath()))
         names << simulator->portPath();
@@ -154,8 +128,7 @@ void BMSMainWin::OpenBtn_clicked()
     if (!portOpen)
         return; // gone within the pause; that loss has been told
     SendCommand(QStringLiteral("pwrsys"));
-    if (portOpen && basicPolling)
-        pollTimer->start(1000);
+    ResumePolling();
 }
 
 void BMSMainWin::CloseBtn_clicked()
@@ -216,7 +189,13 @@ void BMSMainWin::EndPortSession(bool lost)
     // be exported; Logout is the operator's own end of the session and clears it.
     if (!lost)
         RealTimeRecordClear();
+    TellSessionEnd(lost, interrupted);
+}
 
+// The one box of a session's end: always for a loss, for Logout only when it cut
+// something short.
+void BMSMainWin::TellSessionEnd(bool lost, const QStringList& interrupted)
+{
     if (lost) {
         QString text = tr("The serial port diconnect! Please check!");
         if (!interrupted.isEmpty())

@@ -86,4 +86,5 @@ void ReplyFramer::clear()
     frame.clear();
     xmodem.clear();
     frames.clear();
+    quietEnd = 0;
 }

@@ -46,6 +46,12 @@ public:
     void dropPartialFrame() { frame.clear(); }
     void clear();
 
+    // The quiet period: every read begins one of `ms` from `now` (a steady clock in
+    // milliseconds), so that the caller's timer need not be restarted for each read
+    // but can ask, when it fires, how much of the period is left (<= 0: over).
+    void startQuiet(qint64 now, int ms) { quietEnd = now + ms; }
+    qint64 quietLeft(qint64 now) const { return quietEnd - now; }
+
     static bool isXmodemControl(char c);
 
 private:
@@ -53,6 +59,7 @@ private:
     QByteArray frame;
     QByteArray xmodem;
     QQueue<QString> frames;
+    qint64 quietEnd = 0;
 };
 
 #endif // REPLYFRAMER_H

@@ -1,12 +1,12 @@
 #include "replyroute.h"
 
-namespace {
-QString withPack(const QString& text, int packNumber)
+QString ReplyRoute::withPack(const QString& text, int packNumber)
 {
+    if (!text.contains(QLatin1String("%N")))
+        return text;
     QString t = text;
     return t.replace(QLatin1String("%N"), QString::number(packNumber));
 }
-} // namespace
 
 bool ReplyRoute::matches(const QString& command, const QString& reply, int packNumber) const
 {

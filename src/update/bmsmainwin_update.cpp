@@ -167,8 +167,8 @@ void BMSMainWin::WakeProcess(const QString& reply)
 void BMSMainWin::UpdateStart(const QString& command)
 {
     qDebug() << "updata";
-    updateFile = MsgBox::openFile(this, tr("open File"), dialogStartDir(QStringLiteral("path/lastpath")),
-                                  QStringLiteral("*.bin"));
+    const QString updateFile = MsgBox::openFile(this, tr("open File"),
+                                                dialogStartDir(QStringLiteral("path/lastpath")), QStringLiteral("*.bin"));
     if (updateFile.isEmpty()) {
         MsgBox::show(this, QMessageBox::Warning, tr("warning"), tr("Did not select file!"));
         return;
@@ -335,8 +335,7 @@ void BMSMainWin::UpdateProcess(const QString& reply)
                 SendCommand(QStringLiteral("info ") + QString::number(currBatNum));
         }
         qDebug() << "updata succeser:" << portOpen << basicPolling;
-        if (portOpen && basicPolling)
-            pollTimer->start(1000);
+        ResumePolling();
     }
     // "Version invalid" and "Version without head" among them.
     if (reply.contains(QLatin1String("invalid")))
