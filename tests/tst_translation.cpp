@@ -66,10 +66,11 @@ private slots:
 
 int main(int argc, char* argv[])
 {
-    // Started as on a desktop that runs in Chinese, whatever the calling shell's locale.
+    // Chinese chosen by the LANGUAGE list alone, whatever the calling shell's locale: the
+    // pictures with words must follow the words, not LANG.
     qputenv("LANGUAGE", "zh_CN");
-    qputenv("LC_ALL", "zh_CN.UTF-8");
-    qputenv("LANG", "zh_CN.UTF-8");
+    qputenv("LC_ALL", "C.UTF-8");
+    qputenv("LANG", "C.UTF-8");
     QApplication app(argc, argv);
     TestTranslation test;
     return QTest::qExec(&test, argc, argv);
