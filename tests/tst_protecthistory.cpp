@@ -2,7 +2,8 @@
 // to end against the simulated BMS (the protection table from "config", then the
 // history read to its end, paged with "continue" or framed in one reply, and double
 // clicks opening one event window each). Checked is what the tables, labels and boxes
-// show, what goes on the wire and what lands on disk.
+// show and what goes on the wire; the protection text's save is in the real-time
+// suite's table of text saves.
 
 #include "windowfixture.h"
 
@@ -14,7 +15,6 @@
 
 #include <QStandardItemModel>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QtTest>
 
@@ -105,34 +105,6 @@ private slots:
         QCOMPARE(f.win.configModel->rowCount(), row.isEmpty() ? 0 : lines - 1);
         QCOMPARE(shown(f.win.configModel, -1), row);
         QCOMPARE(f.w<QTextBrowser>("ConfigTextBro")->toPlainText(), shutText);
-    }
-
-    void saveProtection_data()
-    {
-        QTest::addColumn<bool>("readOnly");
-        QTest::newRow("before any reply") << false;
-        QTest::newRow("into a read-only folder") << true;
-    }
-
-    void saveProtection()
-    {
-        QFETCH(bool, readOnly);
-        QTemporaryDir dir;
-        const QString path = dir.path() + "/config.txt";
-        QVERIFY(!readOnly || writeFile(path, "older good file\n"));
-        WindowFixture f;
-        f.boxes.inputs << path;
-        f.win.configText = readOnly ? "@config\nOver Voltage Alarm : 3.550 56.800 V\n$$" : "";
-        {
-            const SaveFault fault(readOnly ? SaveFault::ReadOnlyFolder : SaveFault::None, dir.path());
-            f.win.ConfigDownBtn_clicked();
-        }
-        QCOMPARE(fileBytes(path), QByteArray(readOnly ? "older good file\n" : ""));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"config.txt"});
-        QCOMPARE(f.win.dialogStartDir("path/downpath") == dir.path(), !readOnly);
-        const QString warning = f.boxes.seen().join('|');
-        QVERIFY2(readOnly ? warning.startsWith("Warning|Could not save " + path + ":\n") && warning.size() > path.size() + 30
-                          : warning.isEmpty(), qPrintable(warning));
     }
 
     void eventListing_data()

@@ -1,9 +1,10 @@
 // The real-time page: stream replies as the charts plot them, the tips the operator
-// hovers, the export that does not happen, and one run against the simulated BMS that
-// ends with the port.
+// hovers, the text saves of this page and of the protection page, and one run against
+// the simulated BMS that ends with the port.
 
 #include "battery.h"
 #include "bmssimulator.h"
+#include "realtimereply.h"
 #include "realtimetrace.h"
 #include "suitetools.h"
 #include "windowfixture.h"
@@ -12,7 +13,6 @@
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QtCharts/QChart>
-#include <QtCharts/QLegend>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
 
@@ -96,6 +96,9 @@ private slots:
         QTEST(QStringList({range(time), range(f.win.socAxisY), range(f.win.voltAxisY), range(f.win.currAxisY),
                            range(f.win.tempAxisY)}).join(' '), "axes");
         QCOMPARE(f.boxes.seen(), box ? QStringList{"Message|RTdata on succcess!"} : QStringList());
+        for (const QString& r : replies) // the coulomb counter, plotted nowhere, from its own column
+            for (const RealTimeItem& item : RealTimeReply::parse(r).items)
+                QCOMPARE(item.GetCoul(), 95000);
     }
 
     void hoverTips_data()
@@ -136,17 +139,6 @@ private slots:
         QTEST(f.win.tipLab->isHidden() ? QString() : f.win.tipLab->text(), "tip");
     }
 
-    void narrowScreenFonts()
-    {
-        WindowFixture f;
-        f.win.widthRate = 0.7; // 1344 pixels
-        f.win.RateOfChartInit();
-        QChart* c = f.win.voltChart;
-        QCOMPARE(QList<int>({c->titleFont().pointSize(), c->legend()->font().pointSize(), f.win.voltAxisY->titleFont().pointSize(),
-                             c->axes(Qt::Horizontal).last()->labelsFont().pointSize(), f.win.tipLab->font().pointSize()}),
-                 QList<int>({11, 6, 10, 8, 11}));
-    }
-
     // What a chart draws of a day: a few hundred points that keep the highest and
     // the lowest sample.
     void traceKeepsExtremes()
@@ -164,41 +156,46 @@ private slots:
         QVERIFY(std::is_sorted(series.begin(), series.end(), [](QPointF a, QPointF b) { return a.x() < b.x(); }));
     }
 
-    // An export that does not happen leaves the older file and the remembered folder
-    // as they were, with at most one box naming the file and the reason. (Refused
-    // while streaming: the end-to-end run.)
-    void exportRefused_data()
+    // A text save of either page, with the remembered folder and at most one box naming
+    // the file and the reason: one that does not happen leaves the older file whole.
+    // (The real-time export done, and refused while streaming: the end-to-end run.)
+    void textSaves_data()
     {
-        QTest::addColumn<QString>("mode");
-        QTest::addColumn<QString>("box");
-        QTest::newRow("cancelled") << "cancel" << "";
-        QTest::newRow("read-only folder") << "readonly" << "Warning|Could not save %1:\n";
-        QTest::newRow("disk full") << "full" << "Warning|Could not save %1:\n";
+        QTest::addColumn<bool>("protection"); // else the real-time log of a stopped stream
+        QTest::addColumn<int>("fault");       // a SaveFault kind; -1: the dialog cancelled
+        QTest::addColumn<QByteArray>("file");
+        QTest::newRow("real-time, cancelled") << false << -1 << QByteArray("old file\n");
+        QTest::newRow("real-time, read-only folder") << false << int(SaveFault::ReadOnlyFolder) << QByteArray("old file\n");
+        QTest::newRow("real-time, disk full") << false << int(SaveFault::DiskFull) << QByteArray("old file\n");
+        QTest::newRow("protection before any reply") << true << int(SaveFault::None) << QByteArray("");
+        QTest::newRow("protection, read-only folder") << true << int(SaveFault::ReadOnlyFolder) << QByteArray("old file\n");
     }
 
-    void exportRefused()
+    void textSaves()
     {
-        QFETCH(QString, mode);
-        QFETCH(QString, box);
+        QFETCH(bool, protection);
+        QFETCH(int, fault);
         WindowFixture f;
         QTemporaryDir dir;
-        const QString file = dir.filePath("rt.txt");
-        QVERIFY(writeFile(file, "old export\n"));
+        const QString file = dir.filePath("saved.txt");
+        QVERIFY(writeFile(file, "old file\n"));
         f.win.settings->setValue("path/downpath", ".");
-        feed(f.win, {kHead + at(1, "12:00:00", 85) + kAck});
-        f.win.DispStopProcess("@disp 0\nCommand completed successfully\n$$");
+        if (protection)
+            f.win.configText = fault ? "@config\nOver Voltage Alarm : 3.550 56.800 V\n$$" : "";
+        else
+            feed(f.win, {kHead + at(1, "12:00:00", 85) + kAck}), f.win.DispStopProcess("@disp 0\nCommand completed successfully\n$$");
         f.boxes.clear();
-        f.boxes.inputs << (mode == "cancel" ? QString() : file);
+        f.boxes.inputs << (fault < 0 ? QString() : file);
         {
-            const SaveFault fault(mode == "readonly" ? SaveFault::ReadOnlyFolder : mode == "full" ? SaveFault::DiskFull : SaveFault::None,
-                                  dir.path());
-            f.win.RTDataDownBtn_clicked();
+            const SaveFault faulty(SaveFault::Kind(qMax(fault, 0)), dir.path());
+            protection ? f.win.ConfigDownBtn_clicked() : f.win.RTDataDownBtn_clicked();
         }
         const QString seen = f.boxes.seen().join('|');
-        QVERIFY2(box.isEmpty() ? seen.isEmpty() : seen.startsWith(box.arg(file)) && !seen.endsWith('\n'), qPrintable(seen));
-        QCOMPARE(fileBytes(file), QByteArray("old export\n"));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"rt.txt"}); // nothing half-written left
-        QCOMPARE(f.win.settings->value("path/downpath").toString(), ".");
+        QVERIFY2(fault > 0 ? seen.startsWith("Warning|Could not save " + file + ":\n") && !seen.endsWith('\n') : seen.isEmpty(),
+                 qPrintable(seen));
+        QTEST(fileBytes(file), "file");
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"saved.txt"}); // nothing half-written left
+        QCOMPARE(f.win.settings->value("path/downpath").toString(), fault ? "." : dir.path());
     }
 
     void endToEnd()
