@@ -66,11 +66,12 @@ private slots:
 
 int main(int argc, char* argv[])
 {
-    // Chinese chosen by the LANGUAGE list alone, whatever the calling shell's locale: the
-    // pictures with words must follow the words, not LANG.
-    qputenv("LANGUAGE", "zh_CN");
-    qputenv("LC_ALL", "C.UTF-8");
-    qputenv("LANG", "C.UTF-8");
+    // A German desktop that lists Chinese second, whatever the calling shell's locale:
+    // there is no German translation, so the words are Chinese, and the pictures with
+    // words on them must be too, though Qt's own locale here is German.
+    qputenv("LANGUAGE", "de:zh_CN");
+    qputenv("LC_ALL", "de_DE.UTF-8");
+    qputenv("LANG", "de_DE.UTF-8");
     QApplication app(argc, argv);
     TestTranslation test;
     return QTest::qExec(&test, argc, argv);
