@@ -7,6 +7,7 @@
 #include "bmssimulator.h"
 #include "boxrecorder.h"
 #include "simconsole.h"
+#include "suitetools.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -32,15 +33,6 @@ QJsonObject overview(BMSMainWin& win)
     return { { "labels", labels }, { "gauges", gauges }, { "balance", balance }, { "cells", cells } };
 }
 
-// A cycle is ten ticks; at 180 ms each chain of commands still ends before the next
-// one starts, so the cycle is only compressed, not changed.
-void login(BMSMainWin& win, const QString& port)
-{
-    win.findChild<QComboBox*>("PortComBox")->setCurrentText(port);
-    win.OpenBtn_clicked();
-    win.pollTimer->setInterval(180);
-}
-
 } // namespace
 
 class TestE2ERecord : public QObject
@@ -63,7 +55,10 @@ private slots:
         QJsonArray shown;
         win.recordObserver = [&] { shown << overview(win); };
         win.findChild<QAction*>("actionRecord")->trigger();
-        login(win, sim.portPath());
+        // A cycle is ten ticks; at 180 ms each chain of commands still ends before the
+        // next one starts, so the cycle is only compressed, not changed.
+        QVERIFY(loginToSim(win, sim.portPath()));
+        win.pollTimer->setInterval(180);
         QTRY_COMPARE_WITH_TIMEOUT(shown.size(), 5, 20000);
 
         // Pulled in the middle of the next cycle's chain: that cycle is lost, nothing else.
@@ -71,7 +66,8 @@ private slots:
         sim.stop();
         QTRY_VERIFY_WITH_TIMEOUT(!win.portOpen, 5000);
         QVERIFY(sim.start());
-        login(win, sim.portPath());
+        QVERIFY(loginToSim(win, sim.portPath()));
+        win.pollTimer->setInterval(180);
         QTRY_COMPARE_WITH_TIMEOUT(shown.size(), 10, 20000);
         QCOMPARE(win.recordLab->text(), QStringLiteral("Recording to rec.csv: 330 rows"));
         win.findChild<QAction*>("actionRecord")->trigger();

@@ -1,25 +1,22 @@
-// The real-time page: stream rows as the device prints them, the charts' axes and tips
-// the operator sees, the exported file, the run ending with the port, and one run
-// against the simulated BMS.
+// The real-time page: stream replies as the charts plot them, the tips the operator
+// hovers, the text saves of this page and of the protection page, and one run against
+// the simulated BMS that ends with the port.
 
 #include "battery.h"
 #include "bmssimulator.h"
 #include "realtimereply.h"
+#include "realtimetrace.h"
+#include "suitetools.h"
 #include "windowfixture.h"
 
-#include <QFileDialog>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QtCharts/QChart>
-#include <QtCharts/QLegend>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
 
 #include <algorithm>
-#include <csignal>
-#include <sys/fsuid.h>
-#include <sys/resource.h>
 
 using namespace QtCharts;
 
@@ -39,12 +36,6 @@ QString at(int id, const QString& clock, int soc) { return row(id, "23-05-01 " +
 
 QString range(QValueAxis* a) { return QString::number(a->min()) + "-" + QString::number(a->max()); }
 
-QString contents(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
-
 // Hands replies to the stream parser as the dispatch does, the port open.
 void feed(BMSMainWin& win, const QStringList& replies)
 {
@@ -60,59 +51,54 @@ class TestRealTime : public QObject
     Q_OBJECT
 
 private slots:
-    void readRows_data()
-    {
-        QTest::addColumn<QString>("reply");
-        QTest::addColumn<QString>("items");
-        const QString r1 = at(1, "12:00:00", 85), r2 = at(2, "12:00:30", 84);
-        QTest::newRow("header, 16-field rows, ack") << kHead + r1 + r2 + row(3, "23-05-01 12:01:00", "52000", 300, 25400, "84") + kAck
-            << "1 23-05-01 12:00:00 52.1 -1.2 25 85 95000|2 23-05-01 12:00:30 52.1 -1.2 25 84 95000|3 23-05-01 12:01:00 52 0.3 25.4 84 95000";
-        QTest::newRow("17 fields, four-digit year") << row(7, "2023-05-01 12:00:00", "52100", 3000, 31500, "90%", true)
-                                                    << "7 2023-05-01 12:00:00 52.1 3 31.5 90 95000";
-        QTest::newRow("15 fields end the rows") << r1 + r2.section(' ', 0, 14) + "\n" + r2 << "1 23-05-01 12:00:00 52.1 -1.2 25 85 95000";
-        QTest::newRow("18 fields are skipped") << r1 + r2.trimmed() + " 7 8\n" + at(3, "12:01:00", 83)
-                                               << "1 23-05-01 12:00:00 52.1 -1.2 25 85 95000|3 23-05-01 12:01:00 52.1 -1.2 25 83 95000";
-        QTest::newRow("unknown command") << "disp pwrs 1\r\r\nUnknown command\r\r\n" << "";
-    }
-
-    void readRows()
-    {
-        QFETCH(QString, reply);
-        QFETCH(QString, items);
-        QStringList read;
-        for (const RealTimeItem& i : RealTimeReply::parse(reply).items)
-            read << QStringList{QString::number(i.GetID()), i.GetTime(), QString::number(i.GetVolt()), QString::number(i.GetCurrent()),
-                                QString::number(i.GetTemp()), QString::number(i.GetSOCPer()), QString::number(i.GetCoul())}.join(' ');
-        QCOMPARE(read.join('|'), items);
-    }
-
-    void axes_data()
+    // What the four charts plot of the replies: each sample as "minutes SOC volt
+    // current temperature", then the ranges of the time axis and of the four value axes.
+    void stream_data()
     {
         QTest::addColumn<QStringList>("replies");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<int>("boxes");
-        QTest::newRow("first sample") << QStringList{kHead + at(1, "12:00:00", 85) + kAck}
-                                      << "0-0 75-95 50.1-54.1 -3.2-2 15-35 1" << 1;
-        QTest::newRow("half a minute later") << QStringList{at(1, "12:00:00", 85), at(2, "12:00:30", 84)} << "0-0.5 74-95 50.1-54.1 -3.2-2 15-35 2" << 0;
-        QTest::newRow("SOC 3 and 100") << QStringList{at(1, "12:00:00", 3), at(2, "12:00:30", 100)} << "0-0.5 0-110 50.1-54.1 -3.2-2 15-35 2" << 0;
-        QTest::newRow("both year formats") << QStringList{at(1, "12:00:00", 85), row(2, "2023-05-01 12:01:00", "52100", -1200, 25000, "85%", true)}
-                                           << "0-1 75-95 50.1-54.1 -3.2-2 15-35 2" << 0;
-        QTest::newRow("before the first ID 1") << QStringList{at(5, "12:00:00", 85), at(6, "12:07:00", 85)} << "0-0 0-95 -2-54.1 -3.2-2 -10-35 2" << 0;
-        QTest::newRow("unknown command") << QStringList{"disp pwrs 1\r\r\nUnknown command\r\r\n"} << "0-1 0-110 0-1 0-1 0-1 0" << 0;
+        QTest::addColumn<QString>("samples");
+        QTest::addColumn<QString>("axes");
+        QTest::addColumn<bool>("box");
+        const QString r1 = at(1, "12:00:00", 85), r2 = at(2, "12:00:30", 84), first = "0 85 52.1 -1.2 25";
+        const QString wide = row(2, "2023-05-01 12:00:30", "52000", 3000, 31500, "84%", true);
+        QTest::newRow("the worked first sample") << QStringList{kHead + r1 + kAck}
+                                                 << first << "0-0 75-95 50.1-54.1 -3.2-2 15-35" << true;
+        QTest::newRow("16 and 17 fields, both year formats") << QStringList{r1, wide}
+                                                             << first + "|0.5 84 52 3 31.5" << "0-0.5 74-95 50-54.1 -3.2-5 15-41.5" << false;
+        QTest::newRow("15 fields end the rows") << QStringList{r1 + r2.section(' ', 0, 14) + "\n" + r2}
+                                                << first << "0-0 75-95 50.1-54.1 -3.2-2 15-35" << false;
+        QTest::newRow("18 fields are skipped") << QStringList{r1 + r2.trimmed() + " 7 8\n" + at(3, "12:01:00", 83)}
+                                               << first + "|1 83 52.1 -1.2 25" << "0-1 73-95 50.1-54.1 -3.2-2 15-35" << false;
+        QTest::newRow("SOC 3 and 100") << QStringList{at(1, "12:00:00", 3), at(2, "12:00:30", 100)}
+                                       << "0 3 52.1 -1.2 25|0.5 100 52.1 -1.2 25" << "0-0.5 0-110 50.1-54.1 -3.2-2 15-35" << false;
+        QTest::newRow("before the first ID 1") << QStringList{at(5, "12:00:00", 85), at(6, "12:07:00", 85)}
+                                               << first + "|" + first << "0-0 0-95 -2-54.1 -3.2-2 -10-35" << false;
+        QTest::newRow("unknown command") << QStringList{"disp pwrs 1\r\r\nUnknown command\r\r\n"}
+                                         << "" << "0-1 0-110 0-1 0-1 0-1" << false;
     }
 
-    void axes()
+    void stream()
     {
         QFETCH(QStringList, replies);
-        QFETCH(QString, shown);
-        QFETCH(int, boxes);
+        QFETCH(bool, box);
         WindowFixture f;
         feed(f.win, replies);
         QVERIFY(f.win.rtDisplaying);
+        QStringList samples;
+        for (int p = 0; p < f.win.socSeries->count(); ++p) {
+            QStringList s{QString::number(f.win.socSeries->at(p).x())};
+            for (QLineSeries* c : {f.win.socSeries, f.win.voltSeries, f.win.currSeries, f.win.tempSeries})
+                s << QString::number(c->at(p).y());
+            samples << s.join(' ');
+        }
+        QTEST(samples.join('|'), "samples");
         auto* time = qobject_cast<QValueAxis*>(f.win.tempChart->axes(Qt::Horizontal).last());
-        QCOMPARE(QStringList({range(time), range(f.win.socAxisY), range(f.win.voltAxisY), range(f.win.currAxisY),
-                              range(f.win.tempAxisY), QString::number(f.win.voltSeries->count())}).join(' '), shown);
-        QCOMPARE(f.boxes.seen(), boxes ? QStringList{"Message|RTdata on succcess!"} : QStringList());
+        QTEST(QStringList({range(time), range(f.win.socAxisY), range(f.win.voltAxisY), range(f.win.currAxisY),
+                           range(f.win.tempAxisY)}).join(' '), "axes");
+        QCOMPARE(f.boxes.seen(), box ? QStringList{"Message|RTdata on succcess!"} : QStringList());
+        for (const QString& r : replies) // the coulomb counter, plotted nowhere, from its own column
+            for (const RealTimeItem& item : RealTimeReply::parse(r).items)
+                QCOMPARE(item.GetCoul(), 95000);
     }
 
     void hoverTips_data()
@@ -143,27 +129,14 @@ private slots:
         QFETCH(int, chart);
         QFETCH(QPointF, point);
         QFETCH(bool, leave);
-        QFETCH(QString, tip);
         WindowFixture f;
         feed(f.win, replies);
         void (BMSMainWin::*hovers[])(const QPointF&, bool) = {&BMSMainWin::SocPointHoverd, &BMSMainWin::VoltPointHoverd,
                                                                &BMSMainWin::CurrPointHoverd, &BMSMainWin::TempPointHoverd};
-        const auto hover = hovers[chart];
-        (f.win.*hover)(point, true);
+        (f.win.*hovers[chart])(point, true);
         if (leave)
-            (f.win.*hover)(point, false);
-        QCOMPARE(f.win.tipLab->isHidden() ? QString() : f.win.tipLab->text(), tip);
-    }
-
-    void narrowScreenFonts()
-    {
-        WindowFixture f;
-        f.win.widthRate = 0.7; // 1344 pixels
-        f.win.RateOfChartInit();
-        QChart* c = f.win.voltChart;
-        QCOMPARE(QList<int>({c->titleFont().pointSize(), c->legend()->font().pointSize(), f.win.voltAxisY->titleFont().pointSize(),
-                             c->axes(Qt::Horizontal).last()->labelsFont().pointSize(), f.win.tipLab->font().pointSize()}),
-                 QList<int>({11, 6, 10, 8, 11}));
+            (f.win.*hovers[chart])(point, false);
+        QTEST(f.win.tipLab->isHidden() ? QString() : f.win.tipLab->text(), "tip");
     }
 
     // What a chart draws of a day: a few hundred points that keep the highest and
@@ -175,8 +148,7 @@ private slots:
         for (int i = 0; i < 86400; ++i) {
             all << QPointF(i / 60.0, i == 28800 ? 500 : i == 57600 ? -500 : (i % 600) / 6.0);
             // The window's series follows the same way: points before `from` stay.
-            const int from = trace.append(all.last());
-            series.resize(qMin(from, series.size()));
+            series.resize(qMin(trace.append(all.last()), series.size()));
             series += trace.points().mid(series.size());
         }
         QCOMPARE(series, trace.points());
@@ -184,94 +156,46 @@ private slots:
         QVERIFY(std::is_sorted(series.begin(), series.end(), [](QPointF a, QPointF b) { return a.x() < b.x(); }));
     }
 
-    void exportLog_data()
+    // A text save of either page, with the remembered folder and at most one box naming
+    // the file and the reason: one that does not happen leaves the older file whole.
+    // (The real-time export done, and refused while streaming: the end-to-end run.)
+    void textSaves_data()
     {
-        QTest::addColumn<QString>("mode");
-        QTest::addColumn<QString>("box");
-        QTest::newRow("after a stop") << "stopped" << "";
-        QTest::newRow("cancelled") << "cancel" << "";
-        QTest::newRow("while streaming") << "streaming" << "Message|Can't download, Please click \"RTData OFF\"!";
-        QTest::newRow("read-only folder") << "readonly" << "Warning|Could not save %1:\n";
-        QTest::newRow("disk full") << "full" << "Warning|Could not save %1:\n";
+        QTest::addColumn<bool>("protection"); // else the real-time log of a stopped stream
+        QTest::addColumn<int>("fault");       // a SaveFault kind; -1: the dialog cancelled
+        QTest::addColumn<QByteArray>("file");
+        QTest::newRow("real-time, cancelled") << false << -1 << QByteArray("old file\n");
+        QTest::newRow("real-time, read-only folder") << false << int(SaveFault::ReadOnlyFolder) << QByteArray("old file\n");
+        QTest::newRow("real-time, disk full") << false << int(SaveFault::DiskFull) << QByteArray("old file\n");
+        QTest::newRow("protection before any reply") << true << int(SaveFault::None) << QByteArray("");
+        QTest::newRow("protection, read-only folder") << true << int(SaveFault::ReadOnlyFolder) << QByteArray("old file\n");
     }
 
-    void exportLog()
+    void textSaves()
     {
-        QFETCH(QString, mode);
-        QFETCH(QString, box);
+        QFETCH(bool, protection);
+        QFETCH(int, fault);
         WindowFixture f;
         QTemporaryDir dir;
-        const QString file = dir.filePath("rt.txt");
-        QFile old(file);
-        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old export\n") == 11);
-        old.close();
+        const QString file = dir.filePath("saved.txt");
+        QVERIFY(writeFile(file, "old file\n"));
         f.win.settings->setValue("path/downpath", ".");
-        feed(f.win, {kHead + at(1, "12:00:00", 85) + kAck});
-        if (mode != "streaming")
-            f.win.DispStopProcess("@disp 0\nCommand completed successfully\n$$");
+        if (protection)
+            f.win.configText = fault ? "@config\nOver Voltage Alarm : 3.550 56.800 V\n$$" : "";
+        else
+            feed(f.win, {kHead + at(1, "12:00:00", 85) + kAck}), f.win.DispStopProcess("@disp 0\nCommand completed successfully\n$$");
         f.boxes.clear();
-        f.boxes.inputs << (mode == "cancel" ? QString() : file);
-
-        rlimit fileSize{};
-        getrlimit(RLIMIT_FSIZE, &fileSize);
-        const rlimit full{16, fileSize.rlim_max}; // the disk takes 16 bytes
-        if (mode == "readonly")
-            QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
-        setfsuid(mode == "readonly" ? 65534 : 0); // root writes anywhere; nobody does not
-        std::signal(SIGXFSZ, SIG_IGN);
-        setrlimit(RLIMIT_FSIZE, mode == "full" ? &full : &fileSize);
-        f.win.RTDataDownBtn_clicked();
-        setfsuid(0);
-        setrlimit(RLIMIT_FSIZE, &fileSize);
-        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-
-        const bool saved = mode == "stopped";
-        // One box at most, naming the file and then the system's reason.
-        const QString seen = f.boxes.seen().join('|');
-        QVERIFY2(box.isEmpty() ? seen.isEmpty() : seen.startsWith(QString(box).replace("%1", file)) && !seen.endsWith('\n'),
-                 qPrintable(seen));
-        QCOMPARE(contents(file), saved ? QString(kHead + at(1, "12:00:00", 85) + kAck).remove('\r') + "\n\nfinish" : "old export\n");
-        if (saved)
-            QCOMPARE(contents(file), f.w<QTextBrowser>("RTDataTextBrow")->toPlainText());
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"rt.txt"}); // nothing half-written left
-        QCOMPARE(f.win.settings->value("path/downpath").toString(), saved ? dir.path() : ".");
-    }
-
-    void portClosed_data()
-    {
-        QTest::addColumn<bool>("unplug");
-        QTest::addColumn<QString>("box");
-        QTest::newRow("logout") << false << "Message|The real-time recording was stopped.";
-        QTest::newRow("unplugged") << true << "Error|The serial port diconnect! Please check!\n\nThe real-time recording was stopped.";
-    }
-
-    void portClosed()
-    {
-        QFETCH(bool, unplug);
-        QFETCH(QString, box);
-        WindowFixture f;
-        f.win.portListProvider = [] { return QStringList{QStringLiteral("/dev/ttyS0")}; };
-        f.win.ReflashSerialComx();
-        QVERIFY(f.login()); // typed: the port vanishes with its node
-        f.win.RealBtn_clicked();
-        f.button("RTDataOnBtn")->click();
-        QVERIFY(f.pty.readUntil("disp pwrs 1\n", 2000).endsWith("\ndisp pwrs 1\n"));
-        f.pty.write((kHead + at(1, "12:00:00", 85) + kAck).toLatin1());
-        QTRY_VERIFY(f.win.rtDisplaying);
-        f.boxes.clear();
-        if (unplug) {
-            f.pty.closeMaster();
-            f.win.ReflashSerialComx();
-        } else {
-            f.win.CloseBtn_clicked();
+        f.boxes.inputs << (fault < 0 ? QString() : file);
+        {
+            const SaveFault faulty(SaveFault::Kind(qMax(fault, 0)), dir.path());
+            protection ? f.win.ConfigDownBtn_clicked() : f.win.RTDataDownBtn_clicked();
         }
-        QCOMPARE(f.boxes.seen(), QStringList{box});
-        f.win.DISPPWRSProcess(at(2, "12:00:30", 84)); // still on its way when the port went
-        QVERIFY(!f.win.rtDisplaying);
-        QCOMPARE(f.win.socSeries->count(), unplug ? 2 : 1); // logout clears the record, a loss keeps it
-        f.button("BasicBtn")->click();
-        QCOMPARE(f.page(), 1);
-        QCOMPARE(f.boxes.count(), 1);
+        const QString seen = f.boxes.seen().join('|');
+        QVERIFY2(fault > 0 ? seen.startsWith("Warning|Could not save " + file + ":\n") && !seen.endsWith('\n') : seen.isEmpty(),
+                 qPrintable(seen));
+        QTEST(fileBytes(file), "file");
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"saved.txt"}); // nothing half-written left
+        QCOMPARE(f.win.settings->value("path/downpath").toString(), fault ? "." : dir.path());
     }
 
     void endToEnd()
@@ -283,17 +207,13 @@ private slots:
         BMSMainWin& win = f.win;
         QStringList wire;
         connect(&sim, &BmsSimulator::commandReceived, this, [&wire](const QString& line) { wire << line; });
+        QVERIFY(sim.start() && loginToSim(win, sim.portPath()));
         QString received; // what reached the stream parser
         win.routeObserver = [&received](const char* parser, const QString& r) {
             received += QByteArray(parser) == "DISPPWRSProcess" ? QString(r).remove('\r') : QString();
         };
-        QVERIFY(sim.start());
-        win.show();
-        f.w<QComboBox>("PortComBox")->setCurrentText(sim.portPath());
-        win.OpenBtn_clicked();
         win.RealBtn_clicked();
         QCOMPARE(f.label("CurrBatNumLab"), "1");
-        QTRY_COMPARE_WITH_TIMEOUT(win.presentNum, 3, 3000); // "pwrsys" answered
 
         f.button("RTDataOnBtn")->click();
         // Ten device seconds a second: a dozen samples in little more than a second.
@@ -304,6 +224,7 @@ private slots:
         QCOMPARE(last.x(), (win.socSeries->count() - 1) / 60.0); // one second apart
         QCOMPARE(win.gauges().first()->getValue(), last.y());
         f.button("BasicBtn")->click();
+        f.button("RTDataDownBtn")->click();
         QCOMPARE(f.page(), 2);
 
         f.button("RTDataOffBtn")->click();
@@ -311,13 +232,43 @@ private slots:
         QCOMPARE(wire.last(), "disp 0");
         QCOMPARE(f.boxes.seen(), QStringList({"Message|RTdata on succcess!",
                                             "Message|In real-time rendering, can't switch pages!\nPlease click \"RTData OFF\"!",
-                                            "Message|RTdata off succcess!"}));
+                                            "Message|Can't download, Please click \"RTData OFF\"!", "Message|RTdata off succcess!"}));
         QTemporaryDir dir;
         f.boxes.inputs << dir.filePath("run.txt");
         f.button("RTDataDownBtn")->click();
-        QCOMPARE(contents(dir.filePath("run.txt")), received + "\n\nfinish");
+        const QString saved = QString::fromUtf8(fileBytes(dir.filePath("run.txt")));
+        QCOMPARE(saved, received + "\n\nfinish");
+        QCOMPARE(saved, f.w<QTextBrowser>("RTDataTextBrow")->toPlainText());
+        QCOMPARE(win.settings->value("path/downpath").toString(), dir.path());
         f.button("BasicBtn")->click();
         QCOMPARE(f.page(), 1);
+        f.button("RealBtn")->click();
+
+        // The port closing under a stream ends it on this side, so that the operator can
+        // leave the page; a reply still on its way locks nothing again. Logout clears
+        // what arrived, a loss keeps it to be exported.
+        for (const bool unplug : {false, true}) {
+            if (unplug) { // a device of its own: the last one streams on, unstopped
+                sim.stop();
+                QVERIFY(sim.start());
+                f.w<QComboBox>("PortComBox")->setCurrentText(sim.portPath());
+                win.OpenBtn_clicked(); // on this page only "pwrsys" follows the login
+            }
+            QTRY_COMPARE_WITH_TIMEOUT(win.presentNum, 3, 3000);
+            f.button("RTDataOnBtn")->click();
+            QTRY_VERIFY_WITH_TIMEOUT(win.socSeries->count() >= 2, 3000);
+            const int before = win.socSeries->count();
+            unplug ? sim.stop() : win.CloseBtn_clicked();
+            QTRY_VERIFY_WITH_TIMEOUT(!win.portOpen, 3000);
+            win.DISPPWRSProcess(at(2, "12:00:30", 84));
+            QVERIFY(!win.rtDisplaying);
+            QVERIFY(unplug ? win.socSeries->count() > before : win.socSeries->count() == 1);
+        }
+        f.button("BasicBtn")->click();
+        QCOMPARE(f.page(), 1);
+        QCOMPARE(f.boxes.seen().mid(4), QStringList({"Message|RTdata on succcess!", "Message|The real-time recording was stopped.",
+                                                   "Message|RTdata on succcess!",
+                                                   "Error|The serial port diconnect! Please check!\n\nThe real-time recording was stopped."}));
     }
 };
 

@@ -5,12 +5,10 @@
 #include "bmsmainwin.h"
 #include "boxrecorder.h"
 #include "recordfile.h"
+#include "suitetools.h"
 
 #include <QApplication>
 #include <QtTest>
-
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -46,7 +44,6 @@ private slots:
         QTest::addColumn<QString>("line");
         const QString sys = "system,,,discharge,2,52.48,-1.25,,,,,,87,100,ON,OFF,,,,,,,,";
         const QByteArray h = RecordFile::header();
-        QTest::newRow("system") << "" << "" << QByteArray() << -1 << 1 << sys;
         QTest::newRow("system, no value") << "System SOH" << "System S0H" << QByteArray() << -1 << 1 << "system,,,,,,,,,,,,,,ON,OFF,,,,,,,,";
         QTest::newRow("pack") << "" << "" << QByteArray() << -1 << 2 << "pack,1,,Normal,,52.48,-0.41,25,,26,3.27,3.29,87,,,,Normal,Normal,Normal,Normal,Normal,0,,22-05-01 10:21:33";
         QTest::newRow("pack in detail") << "Fault : Normal" << "Fault : Open, T3" << QByteArray() << -1 << 3
@@ -73,8 +70,7 @@ private slots:
         const QStringList r = text.split('\f');
         QTemporaryDir dir;
         QFile f(dir.filePath("r.csv"));
-        QVERIFY(before.isNull() || (f.open(QIODevice::WriteOnly) && f.write(before) == before.size()));
-        f.close();
+        QVERIFY(before.isNull() || writeFile(f.fileName(), before));
         BoxRecorder boxes;
         BMSMainWin win;
         win.currBatNum = 2;
@@ -85,17 +81,11 @@ private slots:
         win.CtrlProcess(r[3]);
         win.BatProcess(r[4], 2);
         win.PwrSigleProcess(r[5]);
-        rlimit saved{};
-        getrlimit(RLIMIT_FSIZE, &saved);
-        if (room >= 0) {
-            std::signal(SIGXFSZ, SIG_IGN); // past the limit a write fails instead of ending us
-            rlimit full = saved;
-            full.rlim_cur = before.size() + room;
-            setrlimit(RLIMIT_FSIZE, &full);
+        {
+            const SaveFault fault(room < 0 ? SaveFault::None : SaveFault::DiskFull, QString(), rlim_t(before.size() + room));
+            if (win.StartRecording(f.fileName()))
+                win.PollCycleCompleted();
         }
-        if (win.StartRecording(f.fileName()))
-            win.PollCycleCompleted();
-        setrlimit(RLIMIT_FSIZE, &saved);
 
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray content = f.readAll();

@@ -1,7 +1,8 @@
-// The Xmodem sender: the engine fed byte by byte, the worker with its queue, start
-// watchdog, file errors and quit, and a whole transfer into lrzsz's rx.
+// The Xmodem sender: the engine fed byte by byte, the worker with its queue, file
+// errors and quit, and whole transfers into lrzsz's rx.
 
 #include "ptypair.h"
+#include "suitetools.h"
 #include "updatathread.h"
 #include "xmodemclass.h"
 #include "xmodemsink.h"
@@ -14,22 +15,12 @@ namespace {
 
 const char NAK = 0x15, ACK = 0x06, CAN = 0x18;
 
-QByteArray fileOf(int size)
-{
-    QByteArray f(size, '\0');
-    for (int i = 0; i < size; ++i)
-        f[i] = char(i * 7 + i / 256);
-    return f;
-}
-
-// One line of trace per packet: its block number, "E" for EOT, "X" for CAN CAN.
+// One word of trace per packet: its block number, "E" for EOT, "X" for CAN CAN.
 QString traced(const QByteArray& p)
 {
-    if (p == QByteArray(2, CAN))
-        return "X";
-    if (p == QByteArray(1, 0x04))
-        return "E";
-    return p.size() == XmodemClass::PacketSize ? QString::number(quint8(p[1])) : "?" + p.toHex();
+    if (p.size() == XmodemClass::PacketSize)
+        return QString::number(quint8(p[1]));
+    return p == QByteArray(2, CAN) ? "X" : p == "\x04" ? "E" : "?" + p.toHex();
 }
 
 // The receiver's answers: N, A, X (CAN), C, "AA" for two ACKs at once.
@@ -44,8 +35,7 @@ QByteArray answer(const QString& token)
 // The worker's place in engine tests: the file from memory, the line recorded.
 struct Line : XmodemSink {
     QByteArray file;
-    qint64 at = 0;
-    qint64 failAt = -1;
+    qint64 at = 0, failAt = -1;
     QList<QByteArray> sent;
     void sendPortData(const QByteArray& b) override { sent << b; }
     int ReadFile(char* d, int max) override
@@ -58,28 +48,9 @@ struct Line : XmodemSink {
         return n;
     }
     void TransFileStart() override {}
-    QString trace() const
-    {
-        QStringList t;
-        for (const QByteArray& p : sent)
-            t << traced(p);
-        return t.join(' ');
-    }
 };
 
-QString tempFile(QTemporaryDir& dir, const QByteArray& content)
-{
-    QFile f(dir.filePath("fw.bin"));
-    f.open(QIODevice::WriteOnly);
-    f.write(content);
-    return f.fileName();
-}
-
 QStringList messages;
-void collect(QtMsgType, const QMessageLogContext&, const QString& m)
-{
-    messages << m;
-}
 
 } // namespace
 
@@ -87,223 +58,193 @@ class TestXmodem : public QObject
 {
     Q_OBJECT
 private slots:
-    void wholeFile_data();
-    void wholeFile();
-    void answers_data();
-    void answers();
-    void worker_data();
-    void worker();
-    void intoRx_data();
-    void intoRx();
-};
+    // What the receiver answers and what goes back on the line.
+    void engine_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<QString>("script"); // "!" cancels from our side
+        QTest::addColumn<int>("failAt");
+        QTest::addColumn<QString>("trace");
+        QTest::addColumn<int>("result");
 
-// Every block as an independent reading of the packet layout builds it.
-void TestXmodem::wholeFile_data()
-{
-    QTest::addColumn<int>("size");
-    QTest::newRow("300 bytes: 128, 128, 44 and padding") << 300;
-    QTest::newRow("256 bytes: a last block of padding only") << 256;
-    QTest::newRow("empty: one block of padding") << 0;
-    QTest::newRow("past block 255: numbers wrap to 0") << 256 * 128 + 5;
-}
-
-void TestXmodem::wholeFile()
-{
-    QFETCH(int, size);
-    Line line;
-    line.file = fileOf(size);
-    XmodemClass x(&line);
-    x.startTransmit();
-    qint64 bytes = 0;
-    int result = x.transmit(NAK, bytes);
-    while (result == XmodemClass::Continue && line.sent.size() < 1000)
-        result = x.transmit(ACK, bytes);
-
-    QCOMPARE(result, int(XmodemClass::Completed));
-    QCOMPARE(bytes, qint64(size));
-    const QByteArray padded = line.file + QByteArray(128 - size % 128, 0x1A);
-    QList<QByteArray> expected;
-    for (int i = 0; i * 128 < padded.size(); ++i) {
-        const QByteArray data = padded.mid(i * 128, 128);
-        quint8 sum = 0;
-        for (char c : data)
-            sum = quint8(sum + quint8(c));
-        const quint8 n = quint8(i + 1);
-        expected << QByteArray(1, 0x01) + char(n) + char(0xFF - n) + data + char(sum);
+        QStringList wrapped;
+        for (int n = 1; n <= 257; ++n) // 256 full blocks and 5 bytes
+            wrapped << QString::number(n % 256);
+        QTest::newRow("300 bytes: 128, 128, 44 and padding") << 300 << "N A A A A" << -1 << "1 2 3 E" << 1;
+        QTest::newRow("256 bytes: a last block of padding only") << 256 << "N A A A A" << -1 << "1 2 3 E" << 1;
+        QTest::newRow("empty: one block of padding") << 0 << "N A A" << -1 << "1 E" << 1;
+        QTest::newRow("past block 255: numbers wrap to 0") << 256 * 128 + 5 << "N" + QString(" A").repeated(258) << -1
+                                                           << wrapped.join(' ') + " E" << 1;
+        // 700 bytes: blocks 1 to 5 full, block 6 the last.
+        const QString tenNaks = QStringLiteral("N ").repeated(10);
+        QTest::newRow("two NAKs after block 5") << 700 << "N A A A A N N A A A" << -1 << "1 2 3 4 5 5 5 6 E" << 1;
+        QTest::newRow("a garbled answer repeats the block") << 700 << "N ?" << -1 << "1 1" << 0;
+        QTest::newRow("C while armed is ignored") << 700 << "C C" << -1 << "" << 0;
+        QTest::newRow("CAN before the first NAK") << 700 << "X" << -1 << "" << 2;
+        QTest::newRow("block refused 11 times") << 700 << "N " + tenNaks + "N" << -1 << "1" + QString(" 1").repeated(10) + " X" << 3;
+        QTest::newRow("EOT refused 11 times") << 700 << "N A A A A A A " + tenNaks + "N" << -1
+                                              << "1 2 3 4 5 6 E" + QString(" E").repeated(10) + " X" << 3;
+        QTest::newRow("read fails in block 3") << 700 << "N A A" << 256 << "1 2 X" << 4;
+        QTest::newRow("cancel while armed") << 700 << "!" << -1 << "X" << 0;
+        QTest::newRow("cancel while sending") << 700 << "N A !" << -1 << "1 2 X" << 0;
+        QTest::newRow("cancel after the end sends nothing") << 700 << "N A A A A A A A !" << -1 << "1 2 3 4 5 6 E" << 1;
     }
-    expected << QByteArray(1, 0x04);
-    QCOMPARE(line.sent, expected);
-    if (size > 255 * 128)
-        QCOMPARE(line.sent[255].mid(1, 2), QByteArray("\x00\xff", 2));
-}
 
-// Answers the receiver may give, and what goes back on the line. A file of 700
-// bytes: blocks 1 to 5 full, block 6 the last.
-void TestXmodem::answers_data()
-{
-    QTest::addColumn<QString>("script"); // "!" cancels from our side
-    QTest::addColumn<int>("failAt");
-    QTest::addColumn<QString>("trace");
-    QTest::addColumn<int>("result");
-
-    const QString tenNaks = QStringLiteral("N ").repeated(10);
-    QTest::newRow("two NAKs after block 5") << "N A A A A N N A A A" << -1 << "1 2 3 4 5 5 5 6 E" << 1;
-    QTest::newRow("a garbled answer repeats the block") << "N ?" << -1 << "1 1" << 0;
-    QTest::newRow("C while armed is ignored") << "C C" << -1 << "" << 0;
-    QTest::newRow("CAN before the first NAK") << "X" << -1 << "" << 2;
-    QTest::newRow("block refused 11 times") << "N " + tenNaks + "N" << -1 << "1" + QString(" 1").repeated(10) + " X" << 3;
-    QTest::newRow("EOT refused 11 times") << "N A A A A A A " + tenNaks + "N" << -1
-                                          << "1 2 3 4 5 6 E" + QString(" E").repeated(10) + " X" << 3;
-    QTest::newRow("read fails in block 3") << "N A A" << 256 << "1 2 X" << 4;
-    QTest::newRow("cancel while armed") << "!" << -1 << "X" << 0;
-    QTest::newRow("cancel while sending") << "N A !" << -1 << "1 2 X" << 0;
-    QTest::newRow("cancel after the end sends nothing") << "N A A A A A A A !" << -1 << "1 2 3 4 5 6 E" << 1;
-}
-
-void TestXmodem::answers()
-{
-    QFETCH(QString, script);
-    QFETCH(int, failAt);
-    QFETCH(QString, trace);
-    QFETCH(int, result);
-    Line line;
-    line.file = fileOf(700);
-    line.failAt = failAt;
-    XmodemClass x(&line);
-    x.startTransmit();
-    qint64 bytes = 0;
-    int last = 0;
-    for (const QString& token : script.split(' ', Qt::SkipEmptyParts)) {
-        if (token == "!")
-            x.cancelTrans();
-        else if (const int r = x.transmit(answer(token).at(0), bytes))
-            last = r;
-    }
-    QCOMPARE(line.trace(), trace);
-    QCOMPARE(last, result);
-    QCOMPARE(bytes, qMin<qint64>(line.at, 700)); // a repeat reads nothing
-}
-
-// The worker with its thread: requests posted at once, as a burst of answers
-// arrives, are all served in order. "S" starts, "!" cancels, "~" waits for the
-// next packet; the worker is deleted
-// at the end, which cancels a transfer still open.
-void TestXmodem::worker_data()
-{
-    QTest::addColumn<QString>("file"); // empty: a file of 256 bytes
-    QTest::addColumn<QString>("script");
-    QTest::addColumn<QString>("trace");
-    QTest::addColumn<QString>("ending");
-    QTest::addColumn<bool>("quitCancels");
-
-    QTest::newRow("queued answers all count") << "" << "S N A A A A" << "1 2 3 E" << "finish 1" << false;
-    QTest::newRow("two ACKs in one hand-over") << "" << "S N AA" << "1 2" << "" << true;
-    QTest::newRow("late ACK after a cancel") << "" << "S N ~ ! A S N" << "1 X 1" << "" << true;
-    QTest::newRow("C while armed, then TimeOut") << "" << "S C" << "X" << "timeout" << false;
-    QTest::newRow("file missing") << "/nonexistent/fw.bin" << "S" << "" << "error /nonexistent/fw.bin" << false;
-    QTest::newRow("read fails mid-file") << "/proc/self/mem" << "S N" << "X" << "error /proc/self/mem" << false;
-}
-
-void TestXmodem::worker()
-{
-    QFETCH(QString, file);
-    QFETCH(QString, script);
-    QFETCH(QString, trace);
-    QFETCH(QString, ending);
-    QFETCH(bool, quitCancels);
-    QTemporaryDir dir;
-    if (file.isEmpty())
-        file = tempFile(dir, fileOf(256));
-
-    messages.clear();
-    const QtMessageHandler previous = qInstallMessageHandler(collect);
-    QStringList sent, endings;
-    auto* w = new UpdataThread;
-    QCOMPARE(w->progress(), 0);
-    w->setStartInterval(5);
-    connect(w, &UpdataThread::sendData, this, [&](const QByteArray& b) { sent << traced(b); });
-    connect(w, &UpdataThread::TransFinsh, this, [&](int r) { endings << QString("finish %1").arg(r); });
-    connect(w, &UpdataThread::TimeOut, this, [&] { endings << "timeout"; });
-    connect(w, &UpdataThread::FileError, this, [&](const QString& name, const QString& why) {
-        endings << "error " + name + (why.isEmpty() ? " without a reason" : "");
-    });
-    w->SetFileName(file);
-    w->SetTransMode(UpdataThread::Send);
-    for (const QString& token : script.split(' ')) {
-        if (token == "~")
-            QTRY_VERIFY(!sent.isEmpty());
-        else if (token == "S")
-            w->StartTransmit();
-        else if (token == "!")
-            w->CancelTransmit();
-        else
-            w->readData(answer(token));
-    }
-    QTRY_COMPARE(sent.join(' '), trace);
-    QTRY_COMPARE(endings.join(", "), ending);
-    if (ending == "finish 1")
-        QCOMPARE(w->progress(), 100); // a file of whole blocks, all read
-    delete w;
-    qInstallMessageHandler(previous);
-    QCOMPARE(sent.join(' '), trace + (quitCancels ? " X" : ""));
-    QVERIFY(messages.filter("QThread").isEmpty());
-}
-
-// lrzsz's rx on one side of a pseudo-terminal, the worker on the other. rx flushes
-// its input after each answer, so each packet is held back a little, as a real line
-// would deliver it some milliseconds later. rx also empties the terminal as it exits,
-// which on a pseudo-terminal may swallow its last ACK before it is read (a real line
-// has carried it by then), so the end is rx's own verdict and the file it wrote.
-void TestXmodem::intoRx_data()
-{
-    QTest::addColumn<int>("size");
-    for (int size : {0, 1, 128, 300, 262144})
-        QTest::newRow(qPrintable(QString::number(size))) << size;
-}
-
-void TestXmodem::intoRx()
-{
-    QFETCH(int, size);
-    QTemporaryDir dir;
-    const QByteArray content = fileOf(size);
-    const QString source = tempFile(dir, content);
-    PtyPair pty;
-    QVERIFY(pty.isValid());
-    QProcess rx;
-    rx.setWorkingDirectory(dir.path());
-    rx.setStandardInputFile(pty.slavePath());
-    rx.setStandardOutputFile(pty.slavePath(), QIODevice::Append);
-    QList<QPair<qint64, QByteArray>> out;
-    QElapsedTimer clock;
-    clock.start();
-    QString trace;
-
-    UpdataThread w;
-    connect(&w, &UpdataThread::sendData, this, [&](const QByteArray& b) { out.append({clock.elapsed(), b}); });
-    w.SetFileName(source);
-    w.SetTransMode(UpdataThread::Send);
-    w.setStartInterval(3000); // rx may ask late
-    w.StartTransmit();
-    // rx's own timeout, 2 s instead of 10, so a packet lost in its flush on a busy
-    // machine costs little.
-    rx.start("/usr/bin/rx", {"-X", "-q", "-t", "20", "got.bin"});
-    QVERIFY(rx.waitForStarted(5000));
-    while (rx.state() != QProcess::NotRunning && clock.elapsed() < 40000) {
-        const QByteArray in = pty.readAvailable();
-        if (!in.isEmpty())
-            w.readData(in);
-        if (!out.isEmpty() && clock.elapsed() - out.first().first >= 3) {
-            trace = traced(out.first().second);
-            pty.write(out.takeFirst().second);
+    void engine()
+    {
+        QFETCH(int, size);
+        QFETCH(QString, script);
+        QFETCH(int, failAt);
+        Line line;
+        line.file = patterned(size);
+        line.failAt = failAt;
+        XmodemClass x(&line);
+        x.startTransmit();
+        qint64 bytes = 0;
+        int last = 0;
+        for (const QString& token : script.split(' ', Qt::SkipEmptyParts)) {
+            if (token == "!")
+                x.cancelTrans();
+            else if (const int r = x.transmit(answer(token).at(0), bytes))
+                last = r;
         }
-        QTest::qWait(1);
+        QStringList trace;
+        for (const QByteArray& p : line.sent)
+            trace << traced(p);
+        QTEST(trace.join(' '), "trace");
+        QTEST(last, "result");
+        QCOMPARE(bytes, qMin<qint64>(line.at, size)); // a repeat reads nothing
+        // Each block as an independent reading of the packet layout builds it: SOH, the
+        // number and its complement, 128 bytes of the file padded with 0x1A, the sum.
+        const QByteArray padded = line.file + QByteArray(128 - size % 128, 0x1A);
+        for (int k = 0, index = -1; k < line.sent.size(); ++k) {
+            const QByteArray& p = line.sent[k];
+            index += k == 0 || p != line.sent[k - 1]; // a repeat is the same packet again
+            if (p.size() != XmodemClass::PacketSize)
+                continue;
+            const QByteArray data = padded.mid(index * 128, 128);
+            quint8 sum = 0;
+            for (char c : data)
+                sum = quint8(sum + quint8(c));
+            QCOMPARE(p, QByteArray(1, 0x01) + char(index + 1) + char(0xFF - quint8(index + 1)) + data + char(sum));
+        }
     }
-    QCOMPARE(trace, QString("E"));
-    QCOMPARE(rx.exitCode(), 0);
-    QFile got(dir.filePath("got.bin"));
-    QVERIFY(got.open(QIODevice::ReadOnly));
-    QCOMPARE(got.readAll(), content + QByteArray(128 - size % 128, 0x1A));
-}
+
+    // The worker with its thread: requests posted at once, as a burst of answers
+    // arrives, are all served in order. "S" starts, "!" cancels, "~" waits for the next
+    // packet; the worker is deleted at the end, which cancels a transfer still open.
+    void worker_data()
+    {
+        QTest::addColumn<QString>("file"); // empty: a file of 256 bytes
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("trace");
+        QTest::addColumn<QString>("ending");
+        QTest::newRow("queued answers all count") << "" << "S N A A A A" << "1 2 3 E" << "finish 1";
+        QTest::newRow("two ACKs in one hand-over") << "" << "S N AA" << "1 2" << "";
+        QTest::newRow("late ACK after a cancel") << "" << "S N ~ ! A S N" << "1 X 1" << "";
+        QTest::newRow("C while armed, then TimeOut") << "" << "S C" << "X" << "timeout";
+        QTest::newRow("file missing") << "/nonexistent/fw.bin" << "S" << "" << "error /nonexistent/fw.bin";
+    }
+
+    void worker()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, trace);
+        QFETCH(QString, ending);
+        QTemporaryDir dir;
+        if (file.isEmpty() && writeFile(dir.filePath("fw.bin"), patterned(256)))
+            file = dir.filePath("fw.bin");
+
+        messages.clear();
+        const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& m) { messages << m; });
+        QStringList sent, endings;
+        auto* w = new UpdataThread;
+        QCOMPARE(w->progress(), 0);
+        w->setStartInterval(5);
+        connect(w, &UpdataThread::sendData, this, [&](const QByteArray& b) { sent << traced(b); });
+        connect(w, &UpdataThread::TransFinsh, this, [&](int r) { endings << QString("finish %1").arg(r); });
+        connect(w, &UpdataThread::TimeOut, this, [&] { endings << "timeout"; });
+        connect(w, &UpdataThread::FileError, this, [&](const QString& name, const QString& why) {
+            endings << "error " + name + (why.isEmpty() ? " without a reason" : "");
+        });
+        w->SetFileName(file);
+        w->SetTransMode(UpdataThread::Send);
+        QFETCH(QString, script);
+        for (const QString& token : script.split(' ')) {
+            if (token == "~")
+                QTRY_VERIFY(!sent.isEmpty());
+            else if (token == "S")
+                w->StartTransmit();
+            else if (token == "!")
+                w->CancelTransmit();
+            else
+                w->readData(answer(token));
+        }
+        QTRY_COMPARE(sent.join(' '), trace);
+        QTRY_COMPARE(endings.join(", "), ending);
+        if (ending == "finish 1")
+            QCOMPARE(w->progress(), 100); // a file of whole blocks, all read
+        delete w;
+        qInstallMessageHandler(previous);
+        QCOMPARE(sent.join(' '), trace + (ending.isEmpty() ? " X" : "")); // quit cancels a transfer still open
+        QVERIFY(messages.filter("QThread").isEmpty());
+    }
+
+    // lrzsz's rx on one side of a pseudo-terminal, the worker on the other. rx flushes
+    // its input after each answer, so each packet is held back a little, as a real line
+    // would deliver it some milliseconds later. rx also empties the terminal as it exits,
+    // which on a pseudo-terminal may swallow its last ACK before it is read (a real line
+    // has carried it by then), so the end is rx's own verdict and the file it wrote.
+    void intoRx_data()
+    {
+        QTest::addColumn<int>("size");
+        for (int size : {0, 1, 128, 300, 262144})
+            QTest::newRow(qPrintable(QString::number(size))) << size;
+    }
+
+    void intoRx()
+    {
+        QFETCH(int, size);
+        QTemporaryDir dir;
+        const QByteArray content = patterned(size);
+        const QString source = dir.filePath("fw.bin");
+        QVERIFY(writeFile(source, content));
+        PtyPair pty;
+        QVERIFY(pty.isValid());
+        QProcess rx;
+        rx.setWorkingDirectory(dir.path());
+        rx.setStandardInputFile(pty.slavePath());
+        rx.setStandardOutputFile(pty.slavePath(), QIODevice::Append);
+        QList<QPair<qint64, QByteArray>> out;
+        QElapsedTimer clock;
+        clock.start();
+        QString trace;
+
+        UpdataThread w;
+        connect(&w, &UpdataThread::sendData, this, [&](const QByteArray& b) { out.append({clock.elapsed(), b}); });
+        w.SetFileName(source);
+        w.SetTransMode(UpdataThread::Send);
+        w.setStartInterval(3000); // rx may ask late
+        w.StartTransmit();
+        // rx's own timeout, 2 s instead of 10, so a packet lost in its flush on a busy
+        // machine costs little.
+        rx.start("/usr/bin/rx", {"-X", "-q", "-t", "20", "got.bin"});
+        QVERIFY(rx.waitForStarted(5000));
+        while (rx.state() != QProcess::NotRunning && clock.elapsed() < 40000) {
+            const QByteArray in = pty.readAvailable();
+            if (!in.isEmpty())
+                w.readData(in);
+            if (!out.isEmpty() && clock.elapsed() - out.first().first >= 3) {
+                trace = traced(out.first().second);
+                pty.write(out.takeFirst().second);
+            }
+            QTest::qWait(1);
+        }
+        QCOMPARE(trace, QString("E"));
+        QCOMPARE(rx.exitCode(), 0);
+        QCOMPARE(fileBytes(dir.filePath("got.bin")), content + QByteArray(128 - size % 128, 0x1A));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestXmodem)
 #include "tst_xmodem.moc"
