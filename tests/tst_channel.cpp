@@ -305,20 +305,23 @@ private slots:
         QCOMPARE(f.page(), 1);
     }
 
-    // With the port closed: Login on a missing port warns, and nothing is sent.
+    // With the port closed: Login without a port or on a missing one warns, and nothing
+    // is sent.
     void consoleSendAndShortcuts()
     {
         WindowFixture f;
-        f.w<QComboBox>("PortComBox")->setCurrentText(QStringLiteral("/dev/ttyNOSUCH9"));
-        f.win.OpenBtn_clicked();
+        for (const QString& port : {QString(), QStringLiteral("/dev/ttyNOSUCH9")}) {
+            f.w<QComboBox>("PortComBox")->setCurrentText(port);
+            f.win.OpenBtn_clicked();
+        }
         QVERIFY(!f.win.portOpen && f.button("OpenBtn")->isEnabled());
         QCOMPARE(f.boxes.requests.first().icon, QMessageBox::Warning);
         f.win.CurrentCommand = QStringLiteral("pwr\n");
         f.win.SendCommand(QStringLiteral("pwrsys"));
         f.win.SendBtn_clicked();
         f.button("InfoBtn")->click(); // refused without a word
-        QCOMPARE(f.boxes.seen(), (QStringList{"Message|The serial port is occupied or does not exist",
-                                              "Notice|The serial port not open, Please Login!",
+        const QString occupied = QStringLiteral("Message|The serial port is occupied or does not exist");
+        QCOMPARE(f.boxes.seen(), (QStringList{occupied, occupied, "Notice|The serial port not open, Please Login!",
                                               "Message|The serial port not open, Please open!"}));
         QCOMPARE(f.win.CurrentCommand, QStringLiteral("pwr\n"));
         QVERIFY(f.login());
@@ -342,25 +345,26 @@ private slots:
         QVERIFY(f.win.CurrentCommand.isEmpty());
     }
 
-    // One loss, one box, however it is noticed: by the port scan or by the port's own
-    // error, idle or inside a chain step's pause. A port typed by hand (a pty the system
-    // does not list) counts as present while its node exists, and another adapter
-    // plugged in meanwhile leaves the open port selected.
+    // One loss, one box, however it is noticed: by the port's own error, by the port scan
+    // (called by the test, or on its own once a second), idle or inside a chain step's
+    // pause. A port typed by hand (a pty the system does not list) counts as present
+    // while its node exists, and another adapter plugged in leaves the open port selected.
     void portLossShowsOneBox_data()
     {
         QTest::addColumn<bool>("listed"); // the system lists the port
         QTest::addColumn<bool>("inPause");
-        QTest::addColumn<bool>("scanSees"); // else only the port's own error can
-        QTest::newRow("typed port, scan, idle") << false << false << true;
-        QTest::newRow("scan, inside a chain pause") << true << true << true;
-        QTest::newRow("port error, inside a chain pause") << true << true << false;
+        QTest::addColumn<QString>("by");
+        QTest::newRow("typed port, scan, idle") << false << false << "scan";
+        QTest::newRow("scan, inside a chain pause") << true << true << "scan";
+        QTest::newRow("port error, inside a chain pause") << true << true << "error";
+        QTest::newRow("the scan's own timer, adapter unlisted") << true << false << "timer";
     }
 
     void portLossShowsOneBox()
     {
         QFETCH(bool, listed);
         QFETCH(bool, inPause);
-        QFETCH(bool, scanSees);
+        QFETCH(QString, by);
         WindowFixture f;
         QStringList ports{QStringLiteral("/dev/ttyS0")};
         if (listed)
@@ -368,18 +372,19 @@ private slots:
         f.win.portListProvider = [&ports] { return ports; };
         f.win.ReflashSerialComx();
         QVERIFY(f.login());
-        f.win.portScanTimer->stop(); // the test says when the scan looks
+        if (by != QLatin1String("timer"))
+            f.win.portScanTimer->stop(); // the test says when the scan looks
         f.win.pollTimer->stop();
         ports.prepend(QStringLiteral("/dev/ttyUSB7"));
         f.win.ReflashSerialComx();
         QVERIFY(f.win.portOpen);
         QCOMPARE(f.w<QComboBox>("PortComBox")->currentText(), f.pty.slavePath());
         const auto unplug = [&] {
-            f.pty.closeMaster();
-            if (scanSees) {
-                ports.removeAll(f.pty.slavePath());
+            if (by != QLatin1String("timer"))
+                f.pty.closeMaster();
+            ports.removeAll(f.pty.slavePath());
+            if (by == QLatin1String("scan"))
                 f.win.ReflashSerialComx();
-            }
         };
         if (inPause) {
             f.win.routeObserver = [&](const char*, const QString&) { QTimer::singleShot(50, unplug); };
@@ -387,7 +392,7 @@ private slots:
         } else {
             unplug();
         }
-        QTRY_VERIFY_WITH_TIMEOUT(!f.win.portOpen, 1000);
+        QTRY_VERIFY_WITH_TIMEOUT(!f.win.portOpen, 1500);
         QTest::qWait(400); // the pause is over: its chain step has come and gone
         QCOMPARE(f.boxes.seen(), QStringList{QStringLiteral("Error|The serial port diconnect! Please check!")});
         QCOMPARE(f.boxes.requests.first().icon, QMessageBox::Critical);
