@@ -166,21 +166,18 @@ private slots:
         QTest::addColumn<QByteArray>("left");
         QTest::addColumn<QByteArray>("xmodem");
 
-        QTest::newRow("two frames in one read") << QList<QByteArray>{"@pwrsys\r\nA\r\n$$\r\n@pwrsys\r\nB\r\n$$"}
-                                                << QStringList{"@pwrsys\nA\n$$", "@pwrsys\nB\n$$"} << QByteArray() << QByteArray();
-        QTest::newRow("end of one and the next whole in one read")
-            << QList<QByteArray>{"@pwrsys\r\nA", "\r\n$$\r\nBMS> @pwrsys\r\nB\r\n$$\r\nBMS> @pw"}
-            << QStringList{"@pwrsys\nA\n$$", "@pwrsys\nB\n$$"} << QByteArray("@pw") << QByteArray();
-        QTest::newRow("$$ before @") << QList<QByteArray>{"junk$$", "@pwrsys\r\nA\r\n$$"} << QStringList{"@pwrsys\nA\n$$"}
-                                     << QByteArray() << QByteArray();
-        QTest::newRow("NUL and CR removed") << QList<QByteArray>{QByteArray("@pwr\0sys\r\r\nA\r\r\n$$", 17)}
-                                            << QStringList{"@pwrsys\nA\n$$"} << QByteArray() << QByteArray();
-        QTest::newRow("open frame waits") << QList<QByteArray>{"@pw", "rsys\r\nA"} << QStringList{} << QByteArray("@pwrsys\r\nA")
-                                          << QByteArray();
-        QTest::newRow("Xmodem byte first: for the transfer") << QList<QByteArray>{"\x15"} << QStringList{} << QByteArray()
-                                                             << QByteArray("\x15");
-        QTest::newRow("Xmodem byte after text: text") << QList<QByteArray>{"C", "\x06"} << QStringList{} << QByteArray("C\x06")
-                                                      << QByteArray();
+        const auto row = [](const char* name, const QList<QByteArray>& chunks, const QStringList& frames,
+                            const QByteArray& left, const QByteArray& xmodem = QByteArray()) {
+            QTest::newRow(name) << chunks << frames << left << xmodem;
+        };
+        const QString a = QStringLiteral("@pwrsys\nA\n$$"), b = QStringLiteral("@pwrsys\nB\n$$");
+        row("two frames in one read", {"@pwrsys\r\nA\r\n$$\r\n@pwrsys\r\nB\r\n$$"}, {a, b}, "");
+        row("end of one and the next whole in one read", {"@pwrsys\r\nA", "\r\n$$\r\nBMS> @pwrsys\r\nB\r\n$$\r\nBMS> @pw"}, {a, b}, "@pw");
+        row("$$ before @", {"junk$$", "@pwrsys\r\nA\r\n$$"}, {a}, "");
+        row("NUL and CR removed", {QByteArray("@pwr\0sys\r\r\nA\r\r\n$$", 17)}, {a}, "");
+        row("open frame waits", {"@pw", "rsys\r\nA"}, {}, "@pwrsys\r\nA");
+        row("Xmodem byte first: for the transfer", {"\x15"}, {}, "", "\x15");
+        row("Xmodem byte after text: text", {"C", "\x06"}, {}, "C\x06");
         // A reply cut at any byte is one frame, whole; after "$$" only a later read is kept.
         const QByteArray frame("@pwrsys\r\r\nPresent Num : 3\r\r\nCommand completed successfully\r\r\n$$\r\r\nBMS> ");
         for (int cut = 1; cut < frame.size(); ++cut)

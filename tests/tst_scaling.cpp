@@ -163,19 +163,18 @@ private slots:
         // above the brackets the form's fonts must have come back.
         for (const auto& own : QList<QPair<const char*, int>>{{"PortLab", 16}, {"SOCLab", 11}, {"StateLab", 14}, {"BalanWid", 10}})
             QCOMPARE(win.findChild<QWidget*>(own.first)->font().pointSize(), fonts[0] ? fonts[0] : own.second);
-        QtCharts::QChart* cells = win.findChild<QtCharts::QChartView*>("cellLineChart")->chart();
-        QList<int> chartFonts{0, cells->titleFont().pointSize(), cells->legend()->font().pointSize()};
-        for (QtCharts::QAbstractAxis* axis : cells->axes()) // three axes, all alike
-            chartFonts << axis->titleFont().pointSize() << axis->labelsFont().pointSize();
-        QCOMPARE(chartFonts, (QList<int>{0, fonts[1], fonts[2]} << fonts.mid(3, 2) << fonts.mid(3, 2) << fonts.mid(3, 2)));
-        // The real-time charts follow every change of the screen as well; their hover tip
-        // is as large as a chart title.
-        QtCharts::QChart* stream = win.findChild<QtCharts::QChartView*>("TempCharView")->chart();
-        QList<int> streamFonts{win.findChild<QLabel*>("tipLab")->font().pointSize(), stream->titleFont().pointSize(),
-                               stream->legend()->font().pointSize()};
-        for (QtCharts::QAbstractAxis* axis : stream->axes())
-            streamFonts << axis->titleFont().pointSize() << axis->labelsFont().pointSize();
-        QCOMPARE(streamFonts, (QList<int>{fonts[1], fonts[1], fonts[2], fonts[3], fonts[5], fonts[3], fonts[5]}));
+        // The charts follow every change of the screen; the real-time charts' hover tip is
+        // as large as a chart title.
+        const auto fontsOf = [&win](const char* view) {
+            QtCharts::QChart* chart = win.findChild<QtCharts::QChartView*>(view)->chart();
+            QList<int> sizes{chart->titleFont().pointSize(), chart->legend()->font().pointSize()};
+            for (QtCharts::QAbstractAxis* axis : chart->axes())
+                sizes << axis->titleFont().pointSize() << axis->labelsFont().pointSize();
+            return sizes;
+        };
+        QCOMPARE(fontsOf("cellLineChart"), (fonts.mid(1, 2) << fonts.mid(3, 2) << fonts.mid(3, 2) << fonts.mid(3, 2)));
+        QCOMPARE(fontsOf("TempCharView"), (QList<int>{fonts[1], fonts[2], fonts[3], fonts[5], fonts[3], fonts[5]}));
+        QCOMPARE(win.findChild<QLabel*>("tipLab")->font().pointSize(), fonts[1]);
         auto* grid = win.findChild<QWidget*>("BattInfoWid")->findChild<QGridLayout*>("gridLayout_7");
         QCOMPARE((QList<int>{grid->rowStretch(0), grid->rowStretch(1), grid->rowStretch(2)}), rows);
     }
