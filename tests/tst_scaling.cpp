@@ -4,7 +4,6 @@
 
 #include "bmsmainwin.h"
 #include "boxrecorder.h"
-#include "screenscale.h"
 #include "simconsole.h"
 
 #include <QAbstractButton>
@@ -130,7 +129,10 @@ class TestScaling : public QObject
     Q_OBJECT
 
 private slots:
-    void ratesAndFonts_data()
+    // For each available area: the rates, the window and the fonts its brackets give;
+    // every page inside the area with a full system on show; the same area always giving
+    // the same window.
+    void everyScreen_data()
     {
         QTest::addColumn<QSize>("area");
         QTest::addColumn<QPointF>("rates");     // width, height
@@ -139,61 +141,26 @@ private slots:
         // axis labels, real-time axis labels (the chart theme's above the brackets)
         QTest::addColumn<QList<int>>("fonts");
         QTest::addColumn<QList<int>>("rows");   // detail view row stretches: top, cells, switch
-        QTest::newRow("1920x1080") << QSize(1920, 1080) << QPointF(1, 1) << QSize(1920, 1000) << QList<int>{0, 12, 7, 11, 9, 12} << QList<int>{0, 1, 0};
-        QTest::newRow("1920x1040") << QSize(1920, 1040) << QPointF(1, 0.962963) << QSize(1920, 962) << QList<int>{0, 12, 7, 11, 9, 12} << QList<int>{0, 1, 0};
-        QTest::newRow("1440x870") << QSize(1440, 870) << QPointF(0.75, 0.805556) << QSize(1440, 805) << QList<int>{10, 11, 6, 10, 8, 8} << QList<int>{0, 1, 0};
-        QTest::newRow("1366x728") << QSize(1366, 728) << QPointF(0.711458, 0.674074) << QSize(1366, 674) << QList<int>{10, 11, 6, 10, 8, 8} << QList<int>{2, 4, 2};
-        QTest::newRow("1280x680") << QSize(1280, 680) << QPointF(0.666667, 0.62963) << QSize(1280, 629) << QList<int>{9, 10, 5, 9, 7, 7} << QList<int>{1, 4, 1};
-        QTest::newRow("1024x728") << QSize(1024, 728) << QPointF(0.533333, 0.674074) << QSize(1024, 674) << QList<int>{8, 9, 4, 8, 6, 6} << QList<int>{2, 4, 2};
-        QTest::newRow("800x560") << QSize(800, 560) << QPointF(0.416667, 0.518519) << QSize(800, 518) << QList<int>{7, 8, 3, 7, 5, 5} << QList<int>{1, 4, 1};
+        // The least share of its own width the update guide is drawn at: whole where the
+        // page has the room; 3/4 at 1024 pixels keeps its 14-pixel small print as large as
+        // the 8-point text around it; 800 pixels leave no room for that.
+        QTest::addColumn<double>("guide");
+        QTest::newRow("1920x1080") << QSize(1920, 1080) << QPointF(1, 1) << QSize(1920, 1000) << QList<int>{0, 12, 7, 11, 9, 12} << QList<int>{0, 1, 0} << 1.0;
+        QTest::newRow("1920x1040") << QSize(1920, 1040) << QPointF(1, 0.962963) << QSize(1920, 962) << QList<int>{0, 12, 7, 11, 9, 12} << QList<int>{0, 1, 0} << 1.0;
+        QTest::newRow("1440x870") << QSize(1440, 870) << QPointF(0.75, 0.805556) << QSize(1440, 805) << QList<int>{10, 11, 6, 10, 8, 8} << QList<int>{0, 1, 0} << 1.0;
+        QTest::newRow("1366x728") << QSize(1366, 728) << QPointF(0.711458, 0.674074) << QSize(1366, 674) << QList<int>{10, 11, 6, 10, 8, 8} << QList<int>{2, 4, 2} << 1.0;
+        QTest::newRow("1280x680") << QSize(1280, 680) << QPointF(0.666667, 0.62963) << QSize(1280, 629) << QList<int>{9, 10, 5, 9, 7, 7} << QList<int>{1, 4, 1} << 1.0;
+        QTest::newRow("1024x728") << QSize(1024, 728) << QPointF(0.533333, 0.674074) << QSize(1024, 674) << QList<int>{8, 9, 4, 8, 6, 6} << QList<int>{2, 4, 2} << 0.75;
+        QTest::newRow("800x560") << QSize(800, 560) << QPointF(0.416667, 0.518519) << QSize(800, 518) << QList<int>{7, 8, 3, 7, 5, 5} << QList<int>{1, 4, 1} << 0.55;
     }
 
-    void ratesAndFonts()
+    void everyScreen()
     {
         QFETCH(QSize, area);
         QFETCH(QPointF, rates);
         QFETCH(QSize, window);
         QFETCH(QList<int>, fonts);
         QFETCH(QList<int>, rows);
-        BMSMainWin win;
-        win.OnDeskTopResize(QRect(QPoint(0, 0), area));
-        QVERIFY((QPointF(win.widthRate, win.heightRate) - rates).manhattanLength() < 1e-5);
-        QCOMPARE(win.size(), window);
-        // The window was scaled for the test screen (800 x 600) when it was built, so
-        // above the brackets the form's fonts must have come back.
-        for (const auto& own : QList<QPair<const char*, int>>{{"PortLab", 16}, {"SOCLab", 11}, {"StateLab", 14}, {"BalanWid", 10}})
-            QCOMPARE(win.findChild<QWidget*>(own.first)->font().pointSize(), fonts[0] ? fonts[0] : own.second);
-        QtCharts::QChart* cells = win.findChild<QtCharts::QChartView*>("cellLineChart")->chart();
-        QList<int> chartFonts{0, cells->titleFont().pointSize(), cells->legend()->font().pointSize()};
-        for (QtCharts::QAbstractAxis* axis : cells->axes()) // three axes, all alike
-            chartFonts << axis->titleFont().pointSize() << axis->labelsFont().pointSize();
-        QCOMPARE(chartFonts, (QList<int>{0, fonts[1], fonts[2]} << fonts.mid(3, 2) << fonts.mid(3, 2) << fonts.mid(3, 2)));
-        // The real-time charts follow every change of the screen as well; their hover tip
-        // is as large as a chart title.
-        QtCharts::QChart* stream = win.findChild<QtCharts::QChartView*>("TempCharView")->chart();
-        QList<int> streamFonts{win.findChild<QLabel*>("tipLab")->font().pointSize(), stream->titleFont().pointSize(),
-                               stream->legend()->font().pointSize()};
-        for (QtCharts::QAbstractAxis* axis : stream->axes())
-            streamFonts << axis->titleFont().pointSize() << axis->labelsFont().pointSize();
-        QCOMPARE(streamFonts, (QList<int>{fonts[1], fonts[1], fonts[2], fonts[3], fonts[5], fonts[3], fonts[5]}));
-        auto* grid = win.findChild<QWidget*>("BattInfoWid")->findChild<QGridLayout*>("gridLayout_7");
-        QCOMPARE((QList<int>{grid->rowStretch(0), grid->rowStretch(1), grid->rowStretch(2)}), rows);
-    }
-
-    void everyPageFits_data()
-    {
-        QTest::addColumn<QSize>("area");
-        // The least share of its own width the update guide is drawn at: whole where the
-        // page has the room; 3/4 at 1024 pixels keeps its 14-pixel small print as large as
-        // the 8-point text around it; 800 pixels leave no room for that.
-        QTest::addColumn<double>("guide");
-        for (QSize area : {QSize(1920, 1040), QSize(1440, 870), QSize(1366, 728), QSize(1280, 680), QSize(1024, 728), QSize(800, 560)})
-            QTest::addRow("%dx%d", area.width(), area.height()) << area << (area.width() >= 1280 ? 1.0 : area.width() >= 1024 ? 0.75 : 0.55);
-    }
-
-    void everyPageFits()
-    {
-        QFETCH(QSize, area);
         QFETCH(double, guide);
         BoxRecorder boxes;
         BMSMainWin win;
@@ -206,9 +173,28 @@ private slots:
         QVERIFY(win.configModel->rowCount() > 40 && win.eventModel->columnCount() == 17 && win.socSeries->count() > 60);
         visiblePages(win);
         win.OnDeskTopResize(available); // with every page laid out and filled
+        QVERIFY((QPointF(win.widthRate, win.heightRate) - rates).manhattanLength() < 1e-5);
+        QCOMPARE(win.size(), window);
         QVERIFY2(available.contains(QRect(QPoint(0, 0), win.minimumSize())),
                  qPrintable(QStringLiteral("the window needs %1x%2").arg(win.minimumWidth()).arg(win.minimumHeight())));
-        QCOMPARE(win.size(), ScreenScale::windowSize(area));
+        // The window was scaled for the test screen (800 x 600) when it was built, so
+        // above the brackets the form's fonts must have come back.
+        for (const auto& own : QList<QPair<const char*, int>>{{"PortLab", 16}, {"SOCLab", 11}, {"StateLab", 14}, {"BalanWid", 10}})
+            QCOMPARE(win.findChild<QWidget*>(own.first)->font().pointSize(), fonts[0] ? fonts[0] : own.second);
+        // The charts follow every change of the screen; the real-time charts' hover tip is
+        // as large as a chart title.
+        const auto fontsOf = [&win](const char* view) {
+            QtCharts::QChart* chart = win.findChild<QtCharts::QChartView*>(view)->chart();
+            QList<int> sizes{chart->titleFont().pointSize(), chart->legend()->font().pointSize()};
+            for (QtCharts::QAbstractAxis* axis : chart->axes())
+                sizes << axis->titleFont().pointSize() << axis->labelsFont().pointSize();
+            return sizes;
+        };
+        QCOMPARE(fontsOf("cellLineChart"), (fonts.mid(1, 2) << fonts.mid(3, 2) << fonts.mid(3, 2) << fonts.mid(3, 2)));
+        QCOMPARE(fontsOf("TempCharView"), (QList<int>{fonts[1], fonts[2], fonts[3], fonts[5], fonts[3], fonts[5]}));
+        QCOMPARE(win.findChild<QLabel*>("tipLab")->font().pointSize(), fonts[1]);
+        auto* grid = win.findChild<QWidget*>("BattInfoWid")->findChild<QGridLayout*>("gridLayout_7");
+        QCOMPARE((QList<int>{grid->rowStretch(0), grid->rowStretch(1), grid->rowStretch(2)}), rows);
         QStringList faults;
         const QStringList first = visiblePages(win, &faults);
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
