@@ -137,11 +137,7 @@ private slots:
 
         row("logout", "", {login, "logout", "ctrl dfet off"}, {}, invalid);
         row("unknown word", "", {"pwrsts"}, {}, unknown);
-        row("balance without support", "nobalance", {"balance"}, {}, unknown);
         row("pack beyond the system", "", {"pwr 5"}, {}, absent);
-        row("pack 17", "", {"info 17"}, {}, invalid);
-        row("barcode without login", "", {"tbar ABCD2024E0561234"}, {}, invalid);
-        row("event beyond the history", "", {"data event 999"}, {}, invalid);
     }
 
     void replies()
@@ -157,7 +153,6 @@ private slots:
         o.pwrDevType = f.contains("devtype");
         o.batLayout = f.contains("bat10") ? 10 : 11;
         o.cells = f.contains("cells15") ? 15 : 16;
-        o.balance = !f.contains("nobalance");
         o.sensorFaults = f.contains("sensor2") ? QList<int>{2} : QList<int>{};
         SimConsole c(o);
         SimDevice& d = c.device();
@@ -237,11 +232,9 @@ private slots:
             QTest::newRow(name) << steps << QString(answers) << int(state) << stored;
         };
 
-        row("block in two pieces", {{10, p1.left(60)}, {20, p1.mid(60)}}, "- 06", S::Receiving, 128);
         row("bad checksum", {{10, packet(1, a, 1)}}, "15", S::Waiting, 0);
         row("repeat after lost ACK", {{10, p1}, {20, p1}, {30, p2}}, "06 06 06", S::Receiving, 256);
         row("block skipped", {{10, p1}, {20, packet(3, a)}}, "06 1818", S::Failed, 128);
-        row("end of file", {{10, p1}, {20, QByteArray(1, 0x04)}}, "06 06", S::Completed, 128);
         // The first call comes retryMs after start, and again while nothing arrives.
         row("asks at its own pace", {{999, {}}, {1000, {}}, {1500, {}}, {2000, {}}, {2100, p1}, {3000, {}}}, "- 15 - 15 06 -",
             S::Receiving, 128);
