@@ -126,13 +126,10 @@ private slots:
         row("its cells", "acted", {"bat 2"}, {"^\\d+ +3[6-9]\\d\\d "});
         row("system fault", "fault1", {"pwrsys"}, {"^System is error$"});
         row("system fault of the pack", "fault1", {"pwr 1"}, {"System Fault = Sensor fault"});
-        row("system fault in the history", "fault1", {"data"}, {"Data Number = 24"});
         row("system fault cleared", "fault1 cleared1", {"pwrsys"}, {"^System is discharging$"});
         row("discharge switch off", "", {login, "ctrl dfet off", "pwrsys"}, {"^System is idle$"});
         row("ctrl cfet off", "", {login, "ctrl cfet off", "ctrl"}, {"CFET = OFF", "DFET = ON"});
         row("tall with a sensor fault", "sensor2", {"tall"}, {"Temperature sensor check = fail", "Self test result = fail"}, invalid);
-        row("tbar with a leading blank", "", {login, "tbar  BCD2024E0561234", "info "}, {"^Barcode {18}:  BCD2024E0561234$"});
-        row("config default", "", {login, "config default"}, {});
         row("data event N", "", {"data event 5"}, {"Item = 5", "Time = " + when, "Cell Volt = (\\d{4} ){16}mV"});
 
         row("logout", "", {login, "logout", "ctrl dfet off"}, {}, invalid);
