@@ -212,12 +212,11 @@ private slots:
     {
         ReplyFramer framer;
         framer.feed("@");
-        for (int i = 0; i < 2048; ++i) { // 8 MiB of a frame that never closes
+        for (int i = 0; i < 2048; ++i) { // 8 MiB of a frame that never closes: a few MiB held at most
             framer.feed(QByteArray(4096, 'x'));
-            QVERIFY(framer.rxFrame().size() <= ReplyFramer::frameCap + 4096);
             if (framer.rawFull())
                 framer.takeQuiet();
-            QVERIFY(framer.rxRaw().size() <= ReplyFramer::rawCap + 4096);
+            QVERIFY(framer.rxFrame().size() + framer.rxRaw().size() <= 2 * 1024 * 1024);
         }
         framer.feed("@pwrsys\r\nA\r\n$$");
         QVERIFY(framer.takeFrame().endsWith(QStringLiteral("@pwrsys\nA\n$$")));
