@@ -5,7 +5,6 @@
 #include "windowfixture.h"
 
 #include "batteryinfo.h"
-#include "bmssimulator.h"
 #include "suitetools.h"
 
 #include <QElapsedTimer>
@@ -154,10 +153,11 @@ private slots:
         SimOptions o;
         o.selfTestMs = 300;
         o.sampleMs = 1 << 30;
-        BmsSimulator sim(o);
-        BoxRecorder boxes;
-        BMSMainWin win;
-        QVERIFY(sim.start() && loginToSim(win, sim.portPath()));
+        SimSession s(o);
+        BMSMainWin& win = *s.win;
+        BmsSimulator& sim = s.sim;
+        BoxRecorder& boxes = s.boxes;
+        QVERIFY(s.up());
         QCOMPARE(marks(win), QStringLiteral("CD"));
         win.RealTimerBtn_clicked(); // the poll's own commands would interleave
         const auto press = [&](const char* button) {
