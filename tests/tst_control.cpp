@@ -69,7 +69,6 @@ private slots:
         row("switches", switches, false, "", "\nctrl cfet off\n\nctrl dfet on\n");
         row("switches during a self-test", switches, true, "", "");
         row("self-test clicked twice", click({&BMSMainWin::SelfTestBtn_clicked, &BMSMainWin::SelfTestBtn_clicked}), false, "", "\ntall\n");
-        row("barcode of pack 1", barcode(1), false, "", "\ntbar ABCD2024E0561234\n");
         row("barcode of pack 2", barcode(2), false, "", "\nlogin debug\n\ntbar ABCD2024E0561234\n", {}, {}, 500);
         row("barcode during a self-test", barcode(2), true, "", "");
         row("cfet on, read back in lower case", click({&BMSMainWin::CfetOnBtn_clicked}), false, done + "|CFET : on\nDFET : ON\n",
