@@ -32,8 +32,11 @@ class TestChannel : public QObject
 private slots:
     // One read (or, when empty, a quiet period with nothing received) against the command
     // it answers: which parsers it reaches, what follows on the wire and the command state
-    // shown. The window's state for a row: "idle" (the overview does not poll), "picked"
-    // (a pack was just picked), the device model "KM" or "paging", and "no cells" /
+    // shown. The replies the simulated device gives on the way of a whole run (the detail
+    // reads, the switches, the self-test, the barcode, the real-time stream, the protection
+    // table and the event history) are the end-to-end suites' to route; here are the traps
+    // and the edges. The window's state for a row: "idle" (the overview does not poll),
+    // "picked" (a pack was just picked), the device model "KM" or "paging", and "no cells" /
     // "no packs" (the views do not know the count yet).
     void routing_data()
     {
@@ -60,38 +63,23 @@ private slots:
             QTest::newRow(name) << QString(command) << framed(command, "", status) << QString()
                                 << (qstrcmp(command, "config") ? "" : "ConfigProcess") << QByteArray() << QString(label);
         };
-        row("info, polling", "info 3", "Device address : 3\n", "", "InfoProcess", "\nbat 3\n");
         row("info, idle", "info 3", "Device address : 3\n", "idle", "InfoProcess", "");
-        row("bat", "bat 3", "", "", "BatProcess", "\npwr 3\n");
         row("bat, cells unknown", "bat 3", "", "no cells", "", "\npwr 3\n");
         row("pwrsys not pwr", "pwrsys", "B.T.St\n", "", "PwrsysProcess", "\npwr\n");
         row("pwrsys, pack picked", "pwrsys", "", "picked", "PwrsysProcess", "");
         row("pwr N not pwr", "pwr 3", "B.T.St\n", "", "PwrSigleProcess", "");
         row("other pack's pwr is the table", "pwr 2", "B.T.St\n", "", "PwrAlarmProcess", "\nbalance\n");
-        row("ctrl", "ctrl", "CFET : ON\n", "", "CtrlProcess", "");
-        row("cfet on", "ctrl cfet on", "", "", "OpenMosProcess", "\nctrl\n");
-        row("dfet off", "ctrl dfet off", "", "", "CloseMosProcess", "\nctrl\n");
         row("pwr table", "pwr", kPwrTable, "", "PwrAlarmProcess", "\nbalance\n");
         row("pwr, count unknown", "pwr", kPwrTable, "no packs", "", "");
         row("pwr without table", "pwr", "", "", "", "");
         row("balance", "balance", "1 0\n", "", "BalanceProcess", "\nctrl\n");
         row("balance, count unknown", "balance", "1 0\n", "no packs", "", "");
-        row("config", "config", "", "", "ConfigProcess", "");
-        row("tall", "tall", "", "", "TallProcess", "");
-        row("data", "data", "Event num : 12\n", "", "DataProcess", "");
-        row("data event", "data event 7", "", "", "DataEventProcess", "");
-        row("config default", "config default", "", "", "ConfigDefaProcess", "\ninfo 3\n");
-        row("tbar", "tbar ABCDEFGHIJKLMNOP", "Test result:fail\n", "", "TbarProcess", "");
-        row("datalist, framing model", "datalist event 0", "", "KM", "DataListEventProcess", "");
         row("no row: echo of another command", "pwrsys", "", "", "", "", "info 1");
         row("updata's answer is no event count", "updata", "Upgrade mode\n", "", "UpdateProcess", "");
         quiet("uboot, nothing received", "uboot", "", "", "UpdateProcess");
         quiet("wake", "DLG", "Updata is ready!\r\n", "", "WakeProcess");
         quiet("wake without answer", "DLG", "D\r\n", "", "");
-        quiet("stream", "disp pwrs 1", "1 2 3\r\n", "", "DISPPWRSProcess");
-        quiet("stream stop", "disp 0", "disp 0\r\r\n", "", "DispStopProcess");
         quiet("stop not echoed", "disp 0", "xx\r\n", "", "");
-        quiet("paged list", "datalist event 0", "Item Date\r\n", "paging", "DataListEventProcess");
         quiet("framing model ignored", "datalist event 0", "Item Date\r\n", "KM", "");
         row("a frame on the paging model", "datalist event 0", "", "paging", "DataListEventProcess", "");
         quiet("framed commands ignored", "pwrsys", "pwrsys\r\n", "", "");
@@ -212,12 +200,11 @@ private slots:
     {
         ReplyFramer framer;
         framer.feed("@");
-        for (int i = 0; i < 2048; ++i) { // 8 MiB of a frame that never closes
+        for (int i = 0; i < 2048; ++i) { // 8 MiB of a frame that never closes: a few MiB held at most
             framer.feed(QByteArray(4096, 'x'));
-            QVERIFY(framer.rxFrame().size() <= ReplyFramer::frameCap + 4096);
             if (framer.rawFull())
                 framer.takeQuiet();
-            QVERIFY(framer.rxRaw().size() <= ReplyFramer::rawCap + 4096);
+            QVERIFY(framer.rxFrame().size() + framer.rxRaw().size() <= 2 * 1024 * 1024);
         }
         framer.feed("@pwrsys\r\nA\r\n$$");
         QVERIFY(framer.takeFrame().endsWith(QStringLiteral("@pwrsys\nA\n$$")));

@@ -1,7 +1,6 @@
 // End to end against the simulated BMS: the firmware update from the button to the
 // boot text, every way it can end, and the checks that refuse to start one.
 
-#include "bmssimulator.h"
 #include "simconsole.h"
 #include "simfirmware.h"
 #include "suitetools.h"
@@ -16,7 +15,6 @@
 #include <QTextBrowser>
 #include <QTimer>
 
-#include <memory>
 
 namespace {
 
@@ -29,22 +27,14 @@ QStringList boxesOnly(const BoxRecorder& boxes)
 }
 
 // A simulated system, the window logged in to it on the update page, and the
-// operator's boxes and file choices.
-struct Rig {
-    BoxRecorder boxes;
+// operator's file choices.
+struct Rig : SimSession {
     QTemporaryDir dir;
-    BmsSimulator sim;
-    std::unique_ptr<BMSMainWin> win{new BMSMainWin};
-    QStringList commands;
 
-    explicit Rig(const SimOptions& o)
-        : sim(o)
-    {
-        QObject::connect(&sim, &BmsSimulator::commandReceived, &sim, [this](const QString& l) { commands << l; });
-    }
+    using SimSession::SimSession;
     bool up()
     {
-        const bool in = sim.start() && loginToSim(*win, sim.portPath());
+        const bool in = SimSession::up();
         win->UpPageBtn_clicked();
         return in && win->presentNum == sim.options().packs;
     }

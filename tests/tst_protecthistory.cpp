@@ -7,7 +7,6 @@
 
 #include "windowfixture.h"
 
-#include "bmssimulator.h"
 #include "dataevent.h"
 #include "replyfield.h"
 #include "simconsole.h"
@@ -225,14 +224,13 @@ private slots:
         o.eventMask = mask;
         o.events = 45;
         o.pageRows = 10;
-        BoxRecorder boxes;
-        BmsSimulator sim(o);
-        BMSMainWin win;
-        QVERIFY(sim.start() && loginToSim(win, sim.portPath()));
+        SimSession s(o);
+        BMSMainWin& win = *s.win;
+        QVERIFY(s.up());
         QList<SimThreshold> limits;
         SimEvent last;
-        sim.access([&](SimConsole& c) { limits = c.device().thresholds(), last = c.device().events().last(); });
-        win.findChild<QPushButton*>("ConfigBtn")->click();
+        s.sim.access([&](SimConsole& c) { limits = c.device().thresholds(), last = c.device().events().last(); });
+        s.button("ConfigBtn")->click();
         QTRY_COMPARE_WITH_TIMEOUT(win.configModel->rowCount(), limits.size(), 5000);
         QVERIFY(limits.size() > 40);
         const SimThreshold& t = limits[5];
@@ -240,21 +238,21 @@ private slots:
         QVERIFY(win.findChild<QTextBrowser*>("ConfigTextBro")->toPlainText().startsWith("Shut time\nIdle Shut Delay"));
 
         win.currBatNum = 1; // as after the first ten seconds
-        win.findChild<QPushButton*>("HistoryBtn")->click();
+        s.button("HistoryBtn")->click();
         QTRY_COMPARE_WITH_TIMEOUT(win.findChild<QLabel*>("EventNumLab")->text(), QStringLiteral("Event num: 45"), 5000);
         QTRY_COMPARE_WITH_TIMEOUT(win.deviceModel, model, 5000);
 
         const QString done = QStringLiteral("Message|The event Command completed successfully!");
-        win.findChild<QPushButton*>("HisEveBtn")->click();
+        s.button("HisEveBtn")->click();
         QTRY_VERIFY_WITH_TIMEOUT(win.eventModel->rowCount() > 0, 5000);
-        while (!boxes.seen().contains(done)) {
+        while (!s.boxes.seen().contains(done)) {
             QVERIFY(win.eventListing);
             QTRY_VERIFY_WITH_TIMEOUT(!win.ReContinueTimer->isActive(), 3000);
             const int before = win.eventModel->rowCount();
-            win.findChild<QPushButton*>("ContinueBtn")->click();
+            s.button("ContinueBtn")->click();
             QTRY_VERIFY_WITH_TIMEOUT(win.eventModel->rowCount() > before, 5000);
         }
-        QCOMPARE(boxes.seen(), QStringList{done});
+        QCOMPARE(s.boxes.seen(), QStringList{done});
         QStringList all;
         for (int i = 1; i <= 45; ++i)
             all << QString::number(i);

@@ -2,12 +2,16 @@
 #define SUITETOOLS_H
 
 #include "bmsmainwin.h"
+#include "bmssimulator.h"
+#include "boxrecorder.h"
 
 #include <QComboBox>
 #include <QFile>
+#include <QPushButton>
 #include <QTest>
 
 #include <csignal>
+#include <memory>
 #include <sys/fsuid.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -78,5 +82,22 @@ inline bool loginToSim(BMSMainWin& win, const QString& port)
     win.routeObserver = nullptr;
     return settled;
 }
+
+// A simulated system, a window to log in to it, the operator's boxes and the command
+// lines the device received.
+struct SimSession {
+    BoxRecorder boxes;
+    BmsSimulator sim;
+    std::unique_ptr<BMSMainWin> win{new BMSMainWin};
+    QStringList commands;
+
+    explicit SimSession(const SimOptions& o)
+        : sim(o)
+    {
+        QObject::connect(&sim, &BmsSimulator::commandReceived, &sim, [this](const QString& l) { commands << l; });
+    }
+    bool up() { return sim.start() && loginToSim(*win, sim.portPath()); }
+    QPushButton* button(const char* name) const { return win->findChild<QPushButton*>(name); }
+};
 
 #endif // SUITETOOLS_H
