@@ -1,10 +1,8 @@
 // The program against the simulated BMS over a real pseudo-terminal: what the polling
 // cycle puts on the wire, in which order and at which pace, and how a session ends.
-#include "bmssimulator.h"
-#include "boxrecorder.h"
-#include "bmsmainwin.h"
 #include "battery.h"
 #include "simconsole.h"
+#include "suitetools.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -14,13 +12,6 @@
 #include <QtTest>
 
 namespace {
-bool login(BMSMainWin& win, const QString& port)
-{
-    win.findChild<QComboBox*>(QStringLiteral("PortComBox"))->setCurrentText(port);
-    win.OpenBtn_clicked();
-    return win.portOpen;
-}
-
 // What the operator reads on the overview page, the first gauge included.
 QStringList overview(BMSMainWin& win)
 {
@@ -74,7 +65,7 @@ private slots:
         });
         const QString portA = simA->portPath();
         clock.start();
-        QVERIFY(login(win, portA));
+        QVERIFY(loginToSim(win, portA));
         // the opening chain, the fifth tick's, then the tenth tick's chosen pack in detail
         const QStringList chain{"pwrsys", "pwr", "balance", "ctrl"};
         const QStringList expected = QStringList{"login debug"} + chain + chain + QStringList{"info 1", "bat 1", "pwr 1"};
@@ -111,7 +102,7 @@ private slots:
         other.seed = 12;
         BmsSimulator simB(other);
         QVERIFY(simB.start());
-        QVERIFY(login(win, simB.portPath()));
+        QVERIFY(loginToSim(win, simB.portPath()));
         QCOMPARE(win.findChild<QLabel*>(QStringLiteral("CurrBatNumLab"))->text(), QStringLiteral("0"));
         win.pollTimer->stop();
         win.pollTick = 9;

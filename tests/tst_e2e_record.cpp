@@ -3,9 +3,6 @@
 // compared, cycle by cycle, with what the overview showed when each was written.
 
 #include "battery.h"
-#include "bmsmainwin.h"
-#include "bmssimulator.h"
-#include "boxrecorder.h"
 #include "simconsole.h"
 #include "suitetools.h"
 
@@ -44,20 +41,19 @@ private slots:
     {
         SimOptions o;
         o.packs = 16;
-        BmsSimulator sim(o);
-        QVERIFY(sim.start());
+        SimSession s(o);
+        BmsSimulator& sim = s.sim;
+        BMSMainWin& win = *s.win;
         sim.access([](SimConsole& c) { c.device().pack(9).balancing = c.device().pack(9).forceBalance = true; });
         QTemporaryDir dir;
-        BoxRecorder boxes;
-        boxes.inputs << dir.filePath("rec"); // ".csv" is added
-        BMSMainWin win;
+        s.boxes.inputs << dir.filePath("rec"); // ".csv" is added
         win.show();
         QJsonArray shown;
         win.recordObserver = [&] { shown << overview(win); };
         win.findChild<QAction*>("actionRecord")->trigger();
         // A cycle is ten ticks; at 180 ms each chain of commands still ends before the
         // next one starts, so the cycle is only compressed, not changed.
-        QVERIFY(loginToSim(win, sim.portPath()));
+        QVERIFY(s.up());
         win.pollTimer->setInterval(180);
         QTRY_COMPARE_WITH_TIMEOUT(shown.size(), 5, 20000);
 
@@ -65,14 +61,13 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(win.CurrentCommand, QStringLiteral("balance\n"), 5000);
         sim.stop();
         QTRY_VERIFY_WITH_TIMEOUT(!win.portOpen, 5000);
-        QVERIFY(sim.start());
-        QVERIFY(loginToSim(win, sim.portPath()));
+        QVERIFY(s.up());
         win.pollTimer->setInterval(180);
         QTRY_COMPARE_WITH_TIMEOUT(shown.size(), 10, 20000);
         QCOMPARE(win.recordLab->text(), QStringLiteral("Recording to rec.csv: 330 rows"));
         win.findChild<QAction*>("actionRecord")->trigger();
         QVERIFY(!win.recordFile && win.recordLab->isHidden());
-        QCOMPARE(boxes.seen().filter("Error|").size(), 1); // the unplug, nothing about the file
+        QCOMPARE(s.boxes.seen().filter("Error|").size(), 1); // the unplug, nothing about the file
 
         QProcess check;
         check.setProcessChannelMode(QProcess::MergedChannels);
