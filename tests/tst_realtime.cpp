@@ -3,7 +3,6 @@
 // the simulated BMS that ends with the port.
 
 #include "battery.h"
-#include "bmssimulator.h"
 #include "realtimetrace.h"
 #include "suitetools.h"
 #include "windowfixture.h"
@@ -198,20 +197,20 @@ private slots:
     {
         SimOptions o;
         o.sampleMs = 100; // ten samples a second
-        BmsSimulator sim(o);
-        WindowFixture f;
-        BMSMainWin& win = f.win;
-        QStringList wire;
-        connect(&sim, &BmsSimulator::commandReceived, this, [&wire](const QString& line) { wire << line; });
-        QVERIFY(sim.start() && loginToSim(win, sim.portPath()));
+        SimSession s(o);
+        BMSMainWin& win = *s.win;
+        BmsSimulator& sim = s.sim;
+        const QStringList& wire = s.commands;
+        const auto page = [&win] { return win.findChild<QStackedWidget*>("StackWid")->currentIndex(); };
+        QVERIFY(s.up());
         QString received; // what reached the stream parser
         win.routeObserver = [&received](const char* parser, const QString& r) {
             received += QByteArray(parser) == "DISPPWRSProcess" ? QString(r).remove('\r') : QString();
         };
         win.RealBtn_clicked();
-        QCOMPARE(f.label("CurrBatNumLab"), "1");
+        QCOMPARE(win.findChild<QLabel*>("CurrBatNumLab")->text(), "1");
 
-        f.button("RTDataOnBtn")->click();
+        s.button("RTDataOnBtn")->click();
         // Ten device seconds a second: a dozen samples in little more than a second.
         QTRY_VERIFY_WITH_TIMEOUT(std::min({win.socSeries->count(), win.voltSeries->count(), win.currSeries->count(),
                                            win.tempSeries->count()}) >= 12, 5000);
@@ -219,26 +218,26 @@ private slots:
         const QPointF last = win.socSeries->points().last();
         QCOMPARE(last.x(), (win.socSeries->count() - 1) / 60.0); // one second apart
         QCOMPARE(win.gauges().first()->getValue(), last.y());
-        f.button("BasicBtn")->click();
-        f.button("RTDataDownBtn")->click();
-        QCOMPARE(f.page(), 2);
+        s.button("BasicBtn")->click();
+        s.button("RTDataDownBtn")->click();
+        QCOMPARE(page(), 2);
 
-        f.button("RTDataOffBtn")->click();
+        s.button("RTDataOffBtn")->click();
         QTRY_VERIFY_WITH_TIMEOUT(!win.rtDisplaying, 3000);
         QCOMPARE(wire.last(), "disp 0");
-        QCOMPARE(f.boxes.seen(), QStringList({"Message|RTdata on succcess!",
+        QCOMPARE(s.boxes.seen(), QStringList({"Message|RTdata on succcess!",
                                             "Message|In real-time rendering, can't switch pages!\nPlease click \"RTData OFF\"!",
                                             "Message|Can't download, Please click \"RTData OFF\"!", "Message|RTdata off succcess!"}));
         QTemporaryDir dir;
-        f.boxes.inputs << dir.filePath("run.txt");
-        f.button("RTDataDownBtn")->click();
+        s.boxes.inputs << dir.filePath("run.txt");
+        s.button("RTDataDownBtn")->click();
         const QString saved = QString::fromUtf8(fileBytes(dir.filePath("run.txt")));
         QCOMPARE(saved, received + "\n\nfinish");
-        QCOMPARE(saved, f.w<QTextBrowser>("RTDataTextBrow")->toPlainText());
+        QCOMPARE(saved, win.findChild<QTextBrowser*>("RTDataTextBrow")->toPlainText());
         QCOMPARE(win.settings->value("path/downpath").toString(), dir.path());
-        f.button("BasicBtn")->click();
-        QCOMPARE(f.page(), 1);
-        f.button("RealBtn")->click();
+        s.button("BasicBtn")->click();
+        QCOMPARE(page(), 1);
+        s.button("RealBtn")->click();
 
         // The port closing under a stream ends it on this side, so that the operator can
         // leave the page; a reply still on its way locks nothing again. Logout clears
@@ -247,11 +246,11 @@ private slots:
             if (unplug) { // a device of its own: the last one streams on, unstopped
                 sim.stop();
                 QVERIFY(sim.start());
-                f.w<QComboBox>("PortComBox")->setCurrentText(sim.portPath());
+                win.findChild<QComboBox*>("PortComBox")->setCurrentText(sim.portPath());
                 win.OpenBtn_clicked(); // on this page only "pwrsys" follows the login
             }
             QTRY_COMPARE_WITH_TIMEOUT(win.presentNum, 3, 3000);
-            f.button("RTDataOnBtn")->click();
+            s.button("RTDataOnBtn")->click();
             QTRY_VERIFY_WITH_TIMEOUT(win.socSeries->count() >= 2, 3000);
             const int before = win.socSeries->count();
             unplug ? sim.stop() : win.CloseBtn_clicked();
@@ -260,9 +259,9 @@ private slots:
             QVERIFY(!win.rtDisplaying);
             QVERIFY(unplug ? win.socSeries->count() > before : win.socSeries->count() == 1);
         }
-        f.button("BasicBtn")->click();
-        QCOMPARE(f.page(), 1);
-        QCOMPARE(f.boxes.seen().mid(4), QStringList({"Message|RTdata on succcess!", "Message|The real-time recording was stopped.",
+        s.button("BasicBtn")->click();
+        QCOMPARE(page(), 1);
+        QCOMPARE(s.boxes.seen().mid(4), QStringList({"Message|RTdata on succcess!", "Message|The real-time recording was stopped.",
                                                    "Message|RTdata on succcess!",
                                                    "Error|The serial port diconnect! Please check!\n\nThe real-time recording was stopped."}));
     }
