@@ -546,41 +546,6 @@ private slots:
             QVERIFY2(!seen.isNull() && changedShare(seen, blank) > 0, qPrintable(name));
         }
     }
-
-    // The operator tells pressed from normal and on from off at a glance, and each pack
-    // button shows its own number.
-    void pairsDiffer_data()
-    {
-        QTest::addColumn<QString>("first");
-        QTest::addColumn<QString>("second");
-        QTest::addColumn<double>("minChange");
-
-        // Page buttons: most of the face changes when pressed, not only a detail.
-        const char* const pages[][2] = {{"SendData", "SendDataPress"}, {"normal", "normalpress"}, {"rtdata", "realdatapress"},
-                                        {"alarmpro", "alarmpropress"}, {"History", "HistoryPress"}, {"updatepan", "updatepanpress"}};
-        for (const auto& p : pages)
-            QTest::newRow(p[0]) << QString(p[0]) + ".png" << QString(p[1]) + ".png" << 0.6;
-        QTest::newRow("MOSFET on") << "mosoff.png" << "moson.png" << 0.3;
-        QTest::newRow("balance LED on") << "balanceledoff.png" << "balanceledon.png" << 0.3;
-        QTest::newRow("CFET on") << "cfetoff.png" << "cfeton.png" << 0.03;
-        QTest::newRow("DFET on") << "dfetoff.png" << "dfeton.png" << 0.03;
-        QTest::newRow("RTData on") << "rtdataoff.png" << "rtdataon.png" << 0.02;
-        // Two digits of a 13 px caption differ in only a handful of pixels.
-        for (int i = 1; i <= 16; ++i)
-            for (int j = i + 1; j <= 16; ++j)
-                QTest::addRow("Bat%d vs Bat%d", i, j) << QString("Bat%1.png").arg(i) << QString("Bat%1.png").arg(j) << 4.5 / (95 * 26);
-    }
-
-    void pairsDiffer()
-    {
-        QFETCH(QString, first);
-        QFETCH(QString, second);
-        QFETCH(double, minChange);
-        const QImage a = onWhite(first), b = onWhite(second);
-        QCOMPARE(b.size(), a.size());
-        const double share = changedShare(a, b);
-        QVERIFY2(share > minChange, qPrintable(QString::number(share)));
-    }
 };
 
 QTEST_MAIN(TestViews)

@@ -12,7 +12,7 @@ BoxRecorder::BoxRecorder()
             a.text = inputs.takeFirst();
         if (r.kind == MsgBox::Kind::OpenFile && !files.isEmpty())
             a.text = files.takeFirst();
-        a.result = dialogResult;
+        a.result = 1;
         return a;
     });
 }

@@ -8,7 +8,7 @@
 
 // Records every operator box and dialog while it lives and answers them: boxes with
 // `button` (Yes, or OK for an OK-only box), prompts and file dialogs with the next of
-// `inputs`.
+// `inputs`; dialogs are accepted.
 class BoxRecorder
 {
 public:
@@ -19,7 +19,6 @@ public:
     QMessageBox::StandardButton button = QMessageBox::Yes;
     QStringList inputs;
     QStringList files; // answers to file dialogs, in turn; none left: cancelled
-    int dialogResult = 1;
 
     int count() const { return requests.size(); }
     // Titles and texts of the recorded boxes and prompts, "title|text" each.
