@@ -8,6 +8,7 @@
 // and over the last hour, the same with the repaint the sample causes, the growth of
 // the resident memory, and the time of one repaint of the four chart views at the end.
 
+#include "benchsupport.h"
 #include "bmsmainwin.h"
 #include "msgbox.h"
 
@@ -34,17 +35,6 @@ double cpuMs()
     return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
 }
 
-long rssKb()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : f.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
 
 // A pack discharging at about 6.5 A to 10 % and charging back to 95 %, with the
 // sensor noise of a real one.
@@ -117,7 +107,7 @@ int main(int argc, char** argv)
     win.RealBtn_clicked();
     win.portOpen = true;
     app.processEvents();
-    const long rssBefore = rssKb();
+    const long rssBefore = statusKb("VmRSS");
 
     Pack pack;
     const QDateTime start(QDate(2024, 6, 1), QTime(8, 0, 0), Qt::UTC);
@@ -133,7 +123,7 @@ int main(int argc, char** argv)
         app.processEvents(); // layout and the repaint this sample causes
         withPaint[i] = cpuMs() - before;
     }
-    const long rssAfter = rssKb();
+    const long rssAfter = statusKb("VmRSS");
 
     double repaint = 0;
     for (const char* name : {"SocCharView", "VoltCharView", "CurrCharView", "TempCharView"}) {

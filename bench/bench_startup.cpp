@@ -9,6 +9,9 @@
 //
 // PROGRAM defaults to the cellvue built next to this benchmark. Needs an X display; run
 // it under  xvfb-run -a -s "-screen 0 1920x1080x24" .
+
+#include "benchsupport.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QElapsedTimer>
@@ -95,17 +98,7 @@ public:
         return sum;
     }
 
-    long rssKb() const
-    {
-        QFile f(QStringLiteral("/proc/%1/status").arg(pid));
-        if (!f.open(QIODevice::ReadOnly))
-            return -1;
-        for (const QByteArray& line : f.readAll().split('\n')) {
-            if (line.startsWith("VmRSS:"))
-                return line.mid(6).trimmed().split(' ').value(0).toLong();
-        }
-        return -1;
-    }
+    long rssKb() const { return statusKb("VmRSS", QString::number(pid)); }
 
     QTemporaryDir dir;
     pid_t pid = -1;

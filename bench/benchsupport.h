@@ -5,11 +5,12 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QString>
 
-// A field of /proc/self/status in kB ("VmRSS", "VmHWM"); -1 when it cannot be read.
-inline long statusKb(const char* field)
+// A field of /proc/<process>/status in kB ("VmRSS", "VmHWM"); -1 when it cannot be read.
+inline long statusKb(const char* field, const QString& process = QStringLiteral("self"))
 {
-    QFile f(QStringLiteral("/proc/self/status"));
+    QFile f(QStringLiteral("/proc/%1/status").arg(process));
     if (!f.open(QIODevice::ReadOnly))
         return -1;
     const QByteArray key = QByteArray(field) + ':';
