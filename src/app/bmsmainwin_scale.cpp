@@ -30,6 +30,10 @@
 #include <QTableView>
 #include <QToolButton>
 
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
 namespace {
 
 // Where a widget's design values are kept: min size, max size, own font (or nothing
@@ -157,22 +161,28 @@ void setScaledLimits(QWidget* w, const Design& design, double wr, double hr)
         // Set first: a label's own hint includes the minimum it has, which would
         // otherwise carry the last scale's minimum over into this one.
         w->setMinimumSize(minimum);
-        QSize need = w->minimumSizeHint();
-        // Children placed by hand in a plain area (a pack's buttons) need all the room
-        // they take. (Other widgets place their inner parts to fit whatever they get.)
-        const QRect placed = w->metaObject() == &QWidget::staticMetaObject ? w->childrenRect() : QRect();
-        if (!placed.isEmpty())
-            need = need.expandedTo(QSize(placed.right() + 1, placed.bottom() + 1));
         auto* button = qobject_cast<QPushButton*>(w);
         const bool textButton = button && !button->text().isEmpty();
-        if (textButton)
-            need.setWidth(textButtonWidth(button));
-        if (isPicture(w))
-            need = QSize(0, 0);
-        if (design.minimum.width() > 0 || (textButton && ScreenScale::widgetFontSize(wr) > 0))
-            minimum.setWidth(qMax(minimum.width(), need.width()));
-        if (design.minimum.height() > 0)
-            minimum.setHeight(qMax(minimum.height(), need.height()));
+        const bool fitWidth = design.minimum.width() > 0 || (textButton && ScreenScale::widgetFontSize(wr) > 0);
+        const bool fitHeight = design.minimum.height() > 0;
+        // Most widgets have no minimum of their own, and working out what their contents
+        // need (text metrics) is the dearest step of a scaling pass.
+        if (fitWidth || fitHeight) {
+            QSize need = w->minimumSizeHint();
+            // Children placed by hand in a plain area (a pack's buttons) need all the room
+            // they take. (Other widgets place their inner parts to fit whatever they get.)
+            const QRect placed = w->metaObject() == &QWidget::staticMetaObject ? w->childrenRect() : QRect();
+            if (!placed.isEmpty())
+                need = need.expandedTo(QSize(placed.right() + 1, placed.bottom() + 1));
+            if (textButton)
+                need.setWidth(textButtonWidth(button));
+            if (isPicture(w))
+                need = QSize(0, 0);
+            if (fitWidth)
+                minimum.setWidth(qMax(minimum.width(), need.width()));
+            if (fitHeight)
+                minimum.setHeight(qMax(minimum.height(), need.height()));
+        }
     }
     w->setMinimumSize(minimum.expandedTo(QSize(0, 0)));
     w->setMaximumSize(ScreenScale::scaled(design.maximum, wr, hr).expandedTo(minimum));
@@ -263,8 +273,19 @@ void fitPicture(QToolButton* picture)
 
 void logGeometry(const char* when, const QWidget* w)
 {
-    qDebug() << when << w->objectName() << "pwidegt x:" << w->x() << "pwidget y:" << w->y()
-             << "pwidget:" << w->width() << w->height() << "pwidget geometry:" << w->geometry();
+    const QByteArray name = w->objectName().toLatin1();
+    const bool plainName = std::all_of(name.begin(), name.end(), [](char c) { return std::isalnum(uchar(c)) || c == '_'; });
+    if (!plainName || name.size() > 200) { // QDebug knows how to quote anything else
+        qDebug() << when << w->objectName() << "pwidegt x:" << w->x() << "pwidget y:" << w->y() << "pwidget:"
+                 << w->width() << w->height() << "pwidget geometry:" << w->geometry();
+        return;
+    }
+    // Two of these for every widget on each scaling, some 800 lines at start-up: printed
+    // into a buffer, the same text costs a fraction of QDebug's stream formatting.
+    char line[384];
+    std::snprintf(line, sizeof line, "%s \"%s\" pwidegt x: %d pwidget y: %d pwidget: %d %d pwidget geometry: QRect(%d,%d %dx%d)",
+                  when, name.constData(), w->x(), w->y(), w->width(), w->height(), w->x(), w->y(), w->width(), w->height());
+    qDebug("%s", line);
 }
 
 } // namespace

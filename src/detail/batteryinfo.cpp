@@ -87,6 +87,9 @@ BatteryInfo::~BatteryInfo()
 void BatteryInfo::ChartInit()
 {
     cellChart = new QChart;
+    // In its view before anything is added: the view lays out what its chart holds at
+    // once, and the additions then ask for one layout between them, made when needed.
+    ui->cellLineChart->setChart(cellChart);
     cellChart->setTitle(tr("Cell Volt-Temp"));
     cellChart->setTitleFont(ChartFonts::arial(12));
     cellChart->legend()->setFont(ChartFonts::arial(7));
@@ -110,8 +113,6 @@ void BatteryInfo::ChartInit()
     cellChart->addAxis(cellAxisX, Qt::AlignBottom);
     cellChart->addAxis(voltAxis, Qt::AlignLeft);
     cellChart->addAxis(tempAxis, Qt::AlignRight);
-
-    ui->cellLineChart->setChart(cellChart);
     ui->cellLineChart->setRenderHint(QPainter::Antialiasing, true);
 }
 

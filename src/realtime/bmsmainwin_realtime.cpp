@@ -107,6 +107,9 @@ QChart* buildChart(QChartView* view, const QString& title, const QString& axisTi
     axisY = new QValueAxis;
     series = new QLineSeries;
     auto* chart = new QChart;
+    // In its view before anything is added: the view lays out what its chart holds at
+    // once, and the additions then ask for one layout between them, made when needed.
+    view->setChart(chart);
     chart->setTitle(title);
     chart->setTitleFont(ChartFonts::arial(kTitlePt));
     chart->legend()->setFont(ChartFonts::arial(kLegendPt));
@@ -127,7 +130,6 @@ QChart* buildChart(QChartView* view, const QString& title, const QString& axisTi
     series->attachAxis(axisX);
     series->attachAxis(axisY);
     chart->setAnimationOptions(QChart::SeriesAnimations);
-    view->setChart(chart);
     view->setRenderHint(QPainter::Antialiasing);
     return chart;
 }
