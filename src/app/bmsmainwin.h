@@ -410,6 +410,9 @@ public:
     void UpdateUiInit();
     void UpdateConnectInit();
     void UpdatePageShown();
+    // The update guide, a large photograph on a page many sessions never open: read
+    // when the page is first shown, not at start-up.
+    static const char* const UpdateGuide;
     // The port was closed or lost: ends the update and says what was interrupted
     // (empty when nothing ran). Shows no box itself.
     QString UpdatePortClosed();

@@ -20,6 +20,7 @@
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QImageReader>
 #include <QLabel>
 #include <QLayout>
 #include <QMainWindow>
@@ -262,11 +263,13 @@ protected:
     }
 };
 
-void fitPicture(QToolButton* picture)
+void fitPicture(QToolButton* picture, const QString& file)
 {
     if (!picture->findChild<PictureFit*>())
         picture->installEventFilter(new PictureFit(picture));
-    const QSize natural = picture->icon().actualSize(QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+    // Until its page is first shown the picture is not read; its header tells the size.
+    const QSize natural = picture->icon().isNull() ? QImageReader(file).size()
+                                                   : picture->icon().actualSize(QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
     picture->setMaximumSize(QWIDGETSIZE_MAX, qMax(natural.height(), picture->minimumHeight()));
     picture->setIconSize(picture->size());
 }
@@ -333,7 +336,7 @@ void BMSMainWin::OnDeskTopResize(const QRect& availableGeometry)
         ScreenScale::setHeaderFont(table, ScreenScale::widgetFontSize(wr));
         refitColumns(table);
     }
-    fitPicture(ui->UpdateMessToolBtn);
+    fitPicture(ui->UpdateMessToolBtn, QString::fromLatin1(UpdateGuide));
     // The layouts learn of the new sizes through posted events, and not at all while
     // the window is hidden; until then they keep the minimum of the old scale, and a
     // resize below it would not take. So every cached size is dropped and the window's

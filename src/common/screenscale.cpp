@@ -61,9 +61,9 @@ void setHeaderFont(QTableView* table, int pointSize)
         // Once set, a header's font no longer follows the table's; the scaling sets it
         // anew on every change of the screen, after the table's.
         header->setFont(pointSize > 0 ? QFont(QStringLiteral("Arial"), pointSize) : table->font());
-        header->setStyleSheet(
-            pointSize > 0 ? QStringLiteral("QHeaderView::section{font: %1pt Arial; padding-left: 0px;}").arg(pointSize)
-                          : QString());
+        setStyleSheet(header, pointSize > 0 ? QStringLiteral("QHeaderView::section{font: %1pt Arial; padding-left: 0px;}")
+                                                  .arg(pointSize)
+                                            : QString());
     }
     QHeaderView* titles = table->horizontalHeader();
     int widest = 0;
@@ -86,6 +86,12 @@ RowStretch cellRowStretch(double hr, const RowStretch& design)
     if (hr <= Height760)
         return {2, 4, 2};
     return design;
+}
+
+void setStyleSheet(QWidget* widget, const QString& sheet)
+{
+    if (widget->styleSheet() != sheet)
+        widget->setStyleSheet(sheet);
 }
 
 } // namespace ScreenScale

@@ -4,7 +4,9 @@
 #include <QRect>
 #include <QSize>
 
+class QString;
 class QTableView;
+class QWidget;
 
 // How the window and its views adapt to the screen. The forms are drawn for an
 // available area of 1920 x 1080; the two rates say how much of that a screen offers.
@@ -64,6 +66,11 @@ ChartFonts chartFonts(double widthRate, const ChartFonts& design);
 // No stretched section grows narrower than its title then; a table too narrow for all
 // its titles scrolls sideways instead of cutting them off.
 void setHeaderFont(QTableView* table, int pointSize);
+
+// Sets a style sheet unless the widget has it already. Qt repolishes the widget and all
+// it holds on every call, even with the same text, and the scaling sets its sheets on
+// every change of the screen and twice at start-up.
+void setStyleSheet(QWidget* widget, const QString& sheet);
 
 // Stretch factors of the detail view's rows (top area, cells, chart switch).
 struct RowStretch {

@@ -1,5 +1,7 @@
 #include "tablestyle.h"
 
+#include "screenscale.h"
+
 #include <QTableView>
 
 namespace TableStyle {
@@ -30,11 +32,8 @@ void apply(QTableView* view, const Look& look)
     if (!view)
         return;
     view->ensurePolished();
-    // The detail view asks again on every change of scale; the same sheet set twice
-    // still repolishes every child of the view, a noticeable share of start-up.
-    const QString wanted = sheet(look);
-    if (view->styleSheet() != wanted)
-        view->setStyleSheet(wanted);
+    // The detail view asks again on every change of scale.
+    ScreenScale::setStyleSheet(view, sheet(look));
 }
 
 } // namespace TableStyle

@@ -271,13 +271,13 @@ void BatteryGroup::SetRate(double wr, double hr)
     // The window has just set margins, spacing, sizes and fonts from the form for these
     // rates; what follows adjusts them for the narrow brackets. The indicator style is
     // this view's own, so it goes back to the form's first.
-    ui->CmosRadiBtn->setStyleSheet(mosStyle);
-    ui->DmosRadiBtn->setStyleSheet(mosStyle);
+    ScreenScale::setStyleSheet(ui->CmosRadiBtn, mosStyle);
+    ScreenScale::setStyleSheet(ui->DmosRadiBtn, mosStyle);
     // Eight balance lights stacked are what makes this view tall; on a low screen
     // they shrink with it, so the cell chart below keeps room to be read.
     const int led = int(balanceLedSize * qMin(1.0, hr));
     for (int i = 0; i < MaxPacks; ++i)
-        balanceIndicator(i)->setStyleSheet(QStringLiteral("QRadioButton::indicator{width:%1px;height:%1px;}").arg(led));
+        ScreenScale::setStyleSheet(balanceIndicator(i), QStringLiteral("QRadioButton::indicator{width:%1px;height:%1px;}").arg(led));
 
     if (wr <= ScreenScale::Width800) {
         ui->gridLayout_7->setContentsMargins(5, 5, 5, 5);

@@ -17,6 +17,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QFile>
+#include <QIcon>
 #include <QMutexLocker>
 #include <QProgressBar>
 #include <QTextCursor>
@@ -75,8 +76,12 @@ void BMSMainWin::UpdateConnectInit()
     connect(transTimer, &QTimer::timeout, this, &BMSMainWin::UpdataTransTimeOut);
 }
 
+const char* const BMSMainWin::UpdateGuide = ":/icon/res/UpdateMess.jpg";
+
 void BMSMainWin::UpdatePageShown()
 {
+    if (ui->UpdateMessToolBtn->icon().isNull())
+        ui->UpdateMessToolBtn->setIcon(QIcon(QString::fromLatin1(UpdateGuide)));
     qDebug() << "tool btn size" << ui->UpdateMessToolBtn->size();
     qDebug() << "widget_8" << ui->UpdateWid->size();
     ui->UpdateMessToolBtn->setIconSize(ui->UpdateMessToolBtn->size());
