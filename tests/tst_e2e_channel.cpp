@@ -5,10 +5,8 @@
 #include "suitetools.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QPushButton>
 #include <QtTest>
 
 namespace {
