@@ -233,7 +233,6 @@ private slots:
             return f.pty.readFor(30);
         };
         QCOMPARE(ticks(10), QByteArray("\npwrsys\n\ninfo 1\n")); // nothing known yet: pack 1
-        QCOMPARE(f.label("CurrBatNumLab"), QStringLiteral("1"));
         auto* detail = f.w<BatteryInfo>("BattInfoWid");
         detail->SetCellNumber(16);
         detail->SetDeviceAdd(QStringLiteral("1"));

@@ -78,8 +78,6 @@ private slots:
         auto* barcodeLab = win.findChild<QLabel*>(QStringLiteral("BarcodeLab"));
         QTRY_COMPARE_WITH_TIMEOUT(win.cmdStateLab->text(), QStringLiteral("Command State: completed successfully"), 2000);
         QCOMPARE(barcodeLab->text(), barcodeOf(*simA, 1));
-        QVERIFY(win.gauges().first()->getValue() > 0);
-        QCOMPARE(boxes.count(), 0);
 
         if (unplug)
             action->trigger();
