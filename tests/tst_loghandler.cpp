@@ -1,5 +1,6 @@
 #include "loghandler.h"
 #include "logtext.h"
+#include "suitetools.h"
 
 #include <QSet>
 #include <QTemporaryDir>
@@ -7,10 +8,6 @@
 #include <QtTest>
 
 #include <atomic>
-#include <csignal>
-#include <memory>
-
-#include <sys/resource.h>
 
 namespace {
 std::atomic<qint64> fakeNowMs{0};
@@ -58,15 +55,12 @@ class TestLogHandler : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> workDir;
-    QString previousDir;
+    QTemporaryDir workDir; // each test starts in it without a log folder
 
 private slots:
     void init()
     {
-        previousDir = QDir::currentPath();
-        workDir.reset(new QTemporaryDir);
-        QVERIFY(QDir::setCurrent(workDir->path()));
+        QVERIFY(QDir::setCurrent(workDir.path()) && QDir(QStringLiteral("log")).removeRecursively());
         setNow(QStringLiteral("2030-01-10 12:00:00.512"));
         LogHandler::setClock([] { return QDateTime::fromMSecsSinceEpoch(fakeNowMs.load()); });
     }
@@ -76,8 +70,6 @@ private slots:
         LogHandler::Get().uninstallMessageHandler();
         LogHandler::setClock({});
         LogHandler::setFolderLimit(0);
-        QDir::setCurrent(previousDir);
-        workDir.reset();
     }
 
     void lineFormat_data()
@@ -153,17 +145,11 @@ private slots:
         const QByteArray earlier = lastWritten.isEmpty() ? QByteArray() : "earlier run " + QByteArray(2000, 'e') + "\n";
         if (!earlier.isEmpty())
             writeLog(QStringLiteral("today.log"), earlier, at(lastWritten));
-        rlimit saved;
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        if (copyFails) {
+        {
             // No file may grow past 1 KiB, as on a full disk: the copy cannot be written.
-            std::signal(SIGXFSZ, SIG_IGN);
-            rlimit small = saved;
-            small.rlim_cur = 1024;
-            QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+            const SaveFault disk(copyFails ? SaveFault::DiskFull : SaveFault::None, QStringLiteral("log"), 1024);
+            LogHandler::Get().installMessageHandler();
         }
-        LogHandler::Get().installMessageHandler();
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &saved), 0);
         // No waiting: a rename of an earlier day's file belongs to the installation itself.
         if (!copyFails)
             QCOMPARE(logFiles().size(), earlier.isEmpty() ? 1 : files.size());
