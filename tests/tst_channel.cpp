@@ -127,9 +127,8 @@ private slots:
         QVERIFY(f.login());
         f.win.pollTimer->stop();
         QByteArray wire;
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < 2500) {
+        const QDeadlineTimer end(2500);
+        while (!end.hasExpired()) {
             f.win.CurrentCommand = QStringLiteral("login debug\n");
             f.win.CommandInfoStrParse(framed("login debug", "", "Unknown command"));
             wire += f.pty.readFor(20);
