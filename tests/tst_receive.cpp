@@ -2,7 +2,6 @@
 #include "consoleview.h"
 
 #include <QTextBrowser>
-#include <QTextCursor>
 #include <QtTest>
 
 namespace {
@@ -45,18 +44,18 @@ private slots:
     }
 
     // A burst longer than the view is cut before it goes in; the view must end up exactly
-    // as if it had gone in whole.
+    // as if it had gone in whole: its last 1000 lines.
     void shown_data()
     {
         QTest::addColumn<QByteArray>("before");
         QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QString>("after"); // null: as a view of 1000 lines shows the text put in whole
+        QTest::addColumn<QString>("after");
 
         const QByteArray held = lines("old ", 40, "\n") + "prompt> ";
-        QTest::newRow("burst of 2500 lines, no last line end") << held << lines("row ", 2500, "\n") + "tail" << QString();
-        QTest::newRow("as many line ends as the view has lines") << held << lines("row ", 1000, "\n") << QString();
-        QTest::newRow("burst with CR CR LF") << held << lines("row ", 1500, "\r\r\n")
-                                             << QString::fromLatin1(lines("row ", 1500, "\n")).section('\n', 501);
+        const auto rows = [](int count, int from) { return QString::fromLatin1(lines("row ", count, "\n")).section('\n', from); };
+        QTest::newRow("2500 lines, no last line end") << held << lines("row ", 2500, "\n") + "tail" << rows(2500, 1501) + "tail";
+        QTest::newRow("as many line ends as the view has lines") << held << lines("row ", 1000, "\n") << rows(1000, 1);
+        QTest::newRow("burst with CR CR LF") << held << lines("row ", 1500, "\r\r\n") << rows(1500, 501);
         QTest::newRow("CR runs, LF CR") << QByteArray("abc") << QByteArray("a\r\r\r\nb\n\r\rc\r\n\r\nd") << "abca\nb\nc\n\nd";
         QTest::newRow("redraw replaces last line") << QByteArray("head\nprogress 10%") << QByteArray("\rprogress 20%\rprogress 30%")
                                                    << "head\nprogress 30%";
@@ -66,23 +65,12 @@ private slots:
     {
         QFETCH(QByteArray, before);
         QFETCH(QByteArray, text);
-        QFETCH(QString, after);
 
         QTextBrowser view;
         view.document()->setMaximumBlockCount(1000);
         view.setPlainText(QString::fromUtf8(before));
         showReceived(&view, text);
-        if (after.isNull()) {
-            QTextDocument whole;
-            whole.setMaximumBlockCount(1000);
-            whole.setPlainText(QString::fromUtf8(before));
-            QTextCursor end(&whole);
-            end.movePosition(QTextCursor::End);
-            end.insertText(QString::fromUtf8(text));
-            after = whole.toPlainText();
-        }
-        QCOMPARE(view.document()->blockCount(), after.count('\n') + 1);
-        QCOMPARE(view.toPlainText(), after);
+        QTEST(view.toPlainText(), "after");
     }
 };
 

@@ -63,24 +63,17 @@ QString replaced(QString text, const QString& from, const QString& to)
     return text.replace(from, to);
 }
 
-QString pwrTableText(const QStringList& rows, const QString& header = pwrHeader)
+// A table reply: its head (the echo and, but for "balance", the column names), the rows, the closing line.
+QString table(const QString& head, const QStringList& rows)
 {
-    return header + rows.join('\n') + '\n' + done;
+    return head + rows.join('\n') + '\n' + done;
 }
 
-QString batTable(const QStringList& rows)
-{
-    return "@\nbat 2\nCell     Volt   Curr   Temp   Status   VoltSt   CurrSt   TempSt   SOC   Coulomb\n" + rows.join('\n') + '\n' + done;
-}
+const QString batHead = QStringLiteral("@\nbat 2\nCell     Volt   Curr   Temp   Status   VoltSt   CurrSt   TempSt   SOC   Coulomb\n");
 
 QString cell11(int id, int mv, int soc = 87, int mah = 87000)
 {
     return QStringLiteral("%1        %2   -410   24000  Normal   Normal   Normal   Normal   %3%   %4 mAH").arg(id).arg(mv).arg(soc).arg(mah);
-}
-
-QString balanceReply(const QStringList& rows)
-{
-    return "@\nbalance\n" + rows.join('\n') + '\n' + done;
 }
 
 using Lines = QList<QPair<QString, QString>>;
@@ -115,10 +108,6 @@ Lines with(const QString& key, const QString& value = QString())
 }
 
 const QString wholeInfo = "1|HVRACK-7720-KM|V1.0.2|V2.3.1|V1.2|2021-05-17|ABCD2021E0561234|51.2V100AH|16|100A";
-QString infoBut(const QString& from, const QString& to)
-{
-    return QString(wholeInfo).replace(from, to);
-}
 
 // The main window, fed replies the way the dispatch feeds them.
 struct Window {
@@ -155,10 +144,9 @@ QString read(const QString& reply, int count)
     const QString command = reply.section('\n', 1, 1);
     if (command == "pwrsys") { // [broken] state (? for none), present, V, A, SOC, SOH
         const PwrsysReply r = PwrsysReply::parse(reply);
-        const QString read = QStringList{r.stateFound ? r.state : "?", NoValue::text(r.presentNum), NoValue::text(r.totalVoltage),
-                                         NoValue::text(r.totalCurrent), NoValue::text(r.totalSoc), NoValue::text(r.totalSoh)}
-                                 .join(' ');
-        return r.complete ? read : "broken " + read;
+        return (r.complete ? "" : "broken ") + QStringList{r.stateFound ? r.state : "?", NoValue::text(r.presentNum),
+                                                          NoValue::text(r.totalVoltage), NoValue::text(r.totalCurrent),
+                                                          NoValue::text(r.totalSoc), NoValue::text(r.totalSoh)}.join(' ');
     }
     if (command == "pwr") { // [short:] address|basic|volt|curr|temp|soc|time|cell volt|cell temp; …
         const PwrTableReply r = PwrTableReply::parse(reply, count);
@@ -171,18 +159,15 @@ QString read(const QString& reply, int count)
     }
     if (command.startsWith("pwr ")) { // [broken|]A|°C|SOC|SOH|basic status|system fault
         const PwrSingleReply r = PwrSingleReply::parse(reply);
-        const QString read = QStringList{NoValue::text(r.current), NoValue::text(r.temperature), NoValue::text(r.soc),
-                                         NoValue::text(r.soh), r.basicStatus, r.sysDefault}
-                                 .join('|');
-        return r.complete ? read : "broken|" + read;
+        return (r.complete ? "" : "broken|") + QStringList{NoValue::text(r.current), NoValue::text(r.temperature), NoValue::text(r.soc),
+                                                          NoValue::text(r.soh), r.basicStatus, r.sysDefault}.join('|');
     }
     if (command.startsWith("bat ")) { // [mismatch] cells kept, max V@id, min V@id, SOC, Ah
         const BatReply r = BatReply::parse(reply, count);
-        const QString read = QStringList{QString::number(r.cells.size()), NoValue::text(r.maxVol) + '@' + NoValue::text(r.maxVolId),
-                                         NoValue::text(r.minVol) + '@' + NoValue::text(r.minVolId), NoValue::text(r.soc),
-                                         NoValue::text(r.coulomb)}
-                                 .join(' ');
-        return r.countMatches ? read : "mismatch " + read;
+        return (r.countMatches ? "" : "mismatch ") + QStringList{QString::number(r.cells.size()),
+                                                                NoValue::text(r.maxVol) + '@' + NoValue::text(r.maxVolId),
+                                                                NoValue::text(r.minVol) + '@' + NoValue::text(r.minVolId),
+                                                                NoValue::text(r.soc), NoValue::text(r.coulomb)}.join(' ');
     }
     if (command == "balance") { // the states, or nothing the view may take
         const BalanceReply r = BalanceReply::parse(reply, count);
@@ -194,10 +179,9 @@ QString read(const QString& reply, int count)
     }
     // [broken|]address|name|boot|main|comm|date|barcode|rating|cells|max charge
     const InfoReply r = InfoReply::parse(reply);
-    const QString read = QStringList{r.deviceAdd, r.deviceName, r.bootVersion, r.mainVersion, r.comVersion, r.relaseDate,
-                                     r.barcode, r.packSpec, NoValue::text(r.cellNumber), r.maxChargeCurr}
-                             .join('|');
-    return r.complete ? read : "broken|" + read;
+    return (r.complete ? "" : "broken|") + QStringList{r.deviceAdd, r.deviceName, r.bootVersion, r.mainVersion, r.comVersion,
+                                                      r.relaseDate, r.barcode, r.packSpec, NoValue::text(r.cellNumber),
+                                                      r.maxChargeCurr}.join('|');
 }
 
 } // namespace
@@ -229,12 +213,12 @@ private slots:
 
         const QString p1 = "1|Normal|Normal|Normal|Normal|87|22-05-01 10:21:33|Normal|Normal";
         const QString p2 = "2|SysError|Normal|Normal|Normal|85|22-05-01 09:02:10|Normal|Normal";
-        row("pwr, more rows than packs: first ones", pwrTableText({packRow1, packRow2, packRow3}), p1 + "; " + p2, 2);
+        row("pwr, more rows than packs: first ones", table(pwrHeader, {packRow1, packRow2, packRow3}), p1 + "; " + p2, 2);
         row("pwr, device-type header",
-            pwrTableText({packRow1 + "   HV", packRow2 + "   HV"}, replaced(pwrHeader, "B.T.St\n", "B.T.St   DevType\n")),
+            table(replaced(pwrHeader, "B.T.St\n", "B.T.St   DevType\n"), {packRow1 + "   HV", packRow2 + "   HV"}),
             p1 + "; " + p2, 2);
-        row("pwr, SOC that is not a number counts as 0", pwrTableText({replaced(packRow1, "87%", "n/a%")}), replaced(p1, "|87|", "|0|"), 1);
-        row("pwr, no closing line", replaced(pwrTableText({packRow1, packRow2}), done, ""), "short:", 2);
+        row("pwr, SOC that is not a number counts as 0", table(pwrHeader, {replaced(packRow1, "87%", "n/a%")}), replaced(p1, "|87|", "|0|"), 1);
+        row("pwr, no closing line", replaced(table(pwrHeader, {packRow1, packRow2}), done, ""), "short:", 2);
 
         row("pwr N, SOH limited to 100", replaced(pwrSingleText, "98000", "105000"), "-0.41|25|87|100|Normal|Normal");
         row("pwr N, zero total: no SOH", replaced(pwrSingleText, "100000", "0"), "-0.41|25|87|--|Normal|Normal");
@@ -247,22 +231,23 @@ private slots:
             row(QString("pwr N without ") + key, replaced(pwrSingleText, key, "Xyz"), "broken|--|--|--|--||");
 
         row("bat, 10 columns",
-            batTable({"0  3281  24000  x  Normal  Normal  Normal  87%  87000  mAH", "1  3301  24100  x  Normal  Normal  Normal  80%  80999  mAH"}),
+            table(batHead, {"0  3281  24000  x  Normal  Normal  Normal  87%  87000  mAH",
+                            "1  3301  24100  x  Normal  Normal  Normal  80%  80999  mAH"}),
             "2 3.301@1 3.281@0 80 80", 2);
         row("bat, equal extremes keep the lower id",
-            batTable({cell11(0, 3200), cell11(1, 3300), cell11(2, 3300), cell11(3, 3100), cell11(4, 3100)}), "5 3.3@1 3.1@3 87 87", 5);
-        row("bat, 999 mAH is 0 Ah", batTable({cell11(0, 3281, 87, 999)}), "1 3.281@0 3.281@0 87 0", 1);
+            table(batHead, {cell11(0, 3200), cell11(1, 3300), cell11(2, 3300), cell11(3, 3100), cell11(4, 3100)}), "5 3.3@1 3.1@3 87 87", 5);
+        row("bat, 999 mAH is 0 Ah", table(batHead, {cell11(0, 3281, 87, 999)}), "1 3.281@0 3.281@0 87 0", 1);
         row("bat, 12-part row neither stored nor counted",
-            batTable({cell11(0, 3281), "1  0  -410  24000  Normal  Over Volt  Normal  Normal  Normal  5%  0 mAH", cell11(2, 3290)}),
+            table(batHead, {cell11(0, 3281), "1  0  -410  24000  Normal  Over Volt  Normal  Normal  Normal  5%  0 mAH", cell11(2, 3290)}),
             "2 3.29@2 3.281@0 87 87");
-        row("bat, lost first row does not invent 0 V", batTable({"0  garbled", cell11(1, 3279), cell11(2, 3290)}), "2 3.29@2 3.279@1 87 87");
-        row("bat, 16 rows for 15 cells", batTable(QVector<QString>(16, cell11(0, 3281)).toList()), "mismatch 0 --@-- --@-- -- --", 15);
+        row("bat, lost first row does not invent 0 V", table(batHead, {"0  garbled", cell11(1, 3279), cell11(2, 3290)}), "2 3.29@2 3.279@1 87 87");
+        row("bat, 16 rows for 15 cells", table(batHead, QVector<QString>(16, cell11(0, 3281)).toList()), "mismatch 0 --@-- --@-- -- --", 15);
         row("bat, no table", "@\nbat 2\nTarget device is not present\n$$", "mismatch 0 --@-- --@-- -- --");
 
-        row("balance, 4 rows for 3 packs", balanceReply({"1 0", "2 1", "3 0", "4 1"}), "unusable");
+        row("balance, 4 rows for 3 packs", table("@\nbalance\n", {"1 0", "2 1", "3 0", "4 1"}), "unusable");
         // Row counts that would match if the word were overlooked.
         row("balance, Unknown command", "@\nbalance\nUnknown command 'balance'\n1 1\n$$", "unusable", 2);
-        row("balance, short row: later packs move up", balanceReply({"1     1", "2", "3     0"}), "1 0");
+        row("balance, short row: later packs move up", table("@\nbalance\n", {"1     1", "2", "3     0"}), "1 0");
 
         row("ctrl, padded", "@\nctrl\nCFET            :    OFF\nDFET            :   ON   \nCommand completed\n$$", "OFF|ON");
         row("ctrl, no DFET line", "@\nctrl\nCFET : ON\n" + done, "ON|");
@@ -270,22 +255,19 @@ private slots:
         for (const QString& key : InfoReply::requiredKeys())
             row("info without " + key, infoReply(with(key == "Boot" ? QStringLiteral("Boot version") : key)), "broken|||||||||--|");
         const QString barcode = "|ABCD2021E0561234|";
-        row("info, barcode of 15", infoReply(with("Barcode", "ABCD2021E056123")), infoBut(barcode, "||"));
-        row("info, barcode of 15 and blanks", infoReply(with("Barcode", "ABCD2021E056123      ")), infoBut(barcode, "||"));
-        row("info, barcode of 17", infoReply(with("Barcode", "ABCD2021E05612345")), infoBut(barcode, "|ABCD2021E05612345|"));
-        Lines both = standard, twoFirst = standard, neither = standard;
-        both.insert(2, {"Boot  version", "V0.9"});
-        twoFirst.prepend({"Boot  version", "V0.8"});
+        row("info, barcode of 15", infoReply(with("Barcode", "ABCD2021E056123")), replaced(wholeInfo, barcode, "||"));
+        row("info, barcode of 17", infoReply(with("Barcode", "ABCD2021E05612345")), replaced(wholeInfo, barcode, "|ABCD2021E05612345|"));
+        Lines after = standard, neither = standard;
+        after.insert(3, {"Boot  version", "V0.9"}); // after "Boot version": the padded key wins wherever it stands
         neither[2] = {"Bootloader", "V0.6"};
-        row("info, Boot  version after Boot version", infoReply(both), infoBut("V1.0.2", "V0.9"));
-        row("info, Boot  version first", infoReply(twoFirst), infoBut("V1.0.2", "V0.8"));
-        row("info, neither boot key", infoReply(neither), infoBut("V1.0.2", ""));
+        row("info, Boot  version after Boot version", infoReply(after), replaced(wholeInfo, "V1.0.2", "V0.9"));
+        row("info, neither boot key", infoReply(neither), replaced(wholeInfo, "V1.0.2", ""));
         row("info, cell number and blanks", infoReply(with("Cell Number", "16     ")), wholeInfo);
         for (const char* bad : {"16 cells", "0x10", "99999999999"})
-            row(QString("info, cell number ") + bad, infoReply(with("Cell Number", bad)), infoBut("|16|", "|--|"));
-        row("info, Cell Number on the last line", infoReply(with("Cell Number"), "Cell Number   :  15  "), infoBut("|16|", "|15|"));
+            row(QString("info, cell number ") + bad, infoReply(with("Cell Number", bad)), replaced(wholeInfo, "|16|", "|--|"));
+        row("info, Cell Number on the last line", infoReply(with("Cell Number"), "Cell Number   :  15  "), replaced(wholeInfo, "|16|", "|15|"));
         row("info, Max Charge Curr on the last line", infoReply(with("Max Charge Curr"), "Max Charge Curr : 50A  "),
-            infoBut("|100A", "|50A"));
+            replaced(wholeInfo, "|100A", "|50A"));
     }
 
     void parse()
@@ -323,21 +305,20 @@ private slots:
         Window w;
         w.gauge(3)->setValue(55.0);
         // The second row lost a column: packs 1 and 3 land on gauges 1 and 2.
-        w.win.PwrAlarmProcess(pwrTableText({packRow1, packRow2Short, packRow3}), 3);
+        w.win.PwrAlarmProcess(table(pwrHeader, {packRow1, packRow2Short, packRow3}), 3);
         QCOMPARE(QList<double>({w.gauge(1)->getValue(), w.gauge(2)->getValue(), w.gauge(3)->getValue()}), QList<double>({87, 91, 55}));
         QCOMPARE(w.gauge(2)->getBorderColorStart(), theme);
         QCOMPARE(w.gauge(3)->getBorderColorStart(), idle);
         const QString alarm = w.alarmText();
         QCOMPARE(alarm.trimmed(), QString("TempState: bat3 HighTemp\nAlarmTime: bat3 22-05-02 11:00:00"));
         // Fewer rows than packs present: alarm text and gauges stay as they are.
-        w.win.PwrAlarmProcess(pwrTableText({replaced(packRow1, "87%", "5%")}), 3);
+        w.win.PwrAlarmProcess(table(pwrHeader, {replaced(packRow1, "87%", "5%")}), 3);
         QCOMPARE(w.alarmText(), alarm);
         QCOMPARE(w.gauge(1)->getValue(), 87.0);
 
-        // A balance table of the wrong length or from a device without the command changes nothing.
-        w.win.BalanceProcess(balanceReply({"1     0", "2     1", "3     0"}), 3);
-        w.win.BalanceProcess(balanceReply({"1     1", "2     0"}), 3);
-        w.win.BalanceProcess(QStringLiteral("@\nbalance\n1 1\nUnknown\n$$"), 3);
+        // A balance table of the wrong length changes nothing.
+        w.win.BalanceProcess(table("@\nbalance\n", {"1     0", "2     1", "3     0"}), 3);
+        w.win.BalanceProcess(table("@\nbalance\n", {"1     1", "2     0"}), 3);
         QVERIFY(w.lit("Bat2RadBtn") && !w.lit("Bat1RadBtn"));
     }
 
@@ -370,13 +351,13 @@ private slots:
         Window w;
         const QStringList names{"MaxVolLab", "MinVolLab", "MaxVoltdLab", "MinVoltIdLab", "SOCLab", "CapaLab"};
         w.detail->SetCellNumber(3);
-        w.win.BatProcess(batTable({cell11(0, 3281, 87, 87000), cell11(1, 3279, 86, 86500), cell11(2, 3290, 88, 88100)}), 3);
+        w.win.BatProcess(table(batHead, {cell11(0, 3281, 87, 87000), cell11(1, 3279, 86, 86500), cell11(2, 3290, 88, 88100)}), 3);
         w.detail->SetBasicMess();
         w.detail->CreatCellCharts();
         QCOMPARE(w.labels(names), (QStringList{"Max Voltage: 3.29 V", "Min Voltage: 3.279 V", "Max Vol ID: 3", "Min Vol ID: 2",
                                                "SOC: 86 %", "Capacity: 86 AH"}));
         // A table of another length: figures unknown, the cells shown before stay.
-        w.win.BatProcess(batTable({cell11(0, 3000), cell11(1, 3000)}), 3);
+        w.win.BatProcess(table(batHead, {cell11(0, 3000), cell11(1, 3000)}), 3);
         w.detail->SetBasicMess();
         w.detail->CreatCellCharts();
         QCOMPARE(w.labels(names), (QStringList{"Max Voltage: -- V", "Min Voltage: -- V", "Max Vol ID: --", "Min Vol ID: --",
@@ -385,34 +366,22 @@ private slots:
     }
 
     // After a whole reply: what the next one leaves in the information box.
-    void windowInfo_data()
-    {
-        QTest::addColumn<QString>("reply");
-        QTest::addColumn<QStringList>("texts");
-        QTest::addColumn<int>("cells");
-        QTest::addColumn<QString>("model");
-        QTest::addColumn<bool>("offerBarcode");
-
-        const QString model = "HVRACK-7720-KM";
-        QStringList unknown = identity;
-        unknown.replaceInStrings(QRegularExpression(": .*"), ": --");
-        // A broken reply clears the identity but says nothing about the model.
-        QTest::newRow("no Release Date") << infoReply(with("Release Date")) << unknown << NoValue::Int << model << false;
-        QTest::newRow("device not present") << "@\ninfo 1\nTarget device is not present\n$$" << unknown << NoValue::Int << model
-                                            << false;
-        QTest::newRow("whole reply without a name") << infoReply(with("Device name")) << identity << 16 << "" << false;
-    }
-
     void windowInfo()
     {
-        QFETCH(QString, reply);
         Window w;
         w.win.InfoProcess(infoReply(standard));
-        w.win.InfoProcess(reply);
-        QTEST(w.labels(infoNames), "texts");
-        QTEST(w.detail->GetCellNumber(), "cells");
-        QTEST(w.win.deviceModel, "model");
-        QTEST(!w.detail->findChild<QPushButton*>(QStringLiteral("AddBarBtn"))->isHidden(), "offerBarcode");
+        w.win.InfoProcess(infoReply(with("Device name"))); // whole, but the model is no longer known
+        QCOMPARE(w.labels(infoNames), identity);
+        QCOMPARE(w.win.deviceModel, QString());
+        w.win.InfoProcess(infoReply(standard));
+        // A broken reply clears the identity but says nothing about the model.
+        w.win.InfoProcess("@\ninfo 1\nTarget device is not present\n$$");
+        QStringList unknown = identity;
+        unknown.replaceInStrings(QRegularExpression(": .*"), ": --");
+        QCOMPARE(w.labels(infoNames), unknown);
+        QCOMPARE(w.detail->GetCellNumber(), NoValue::Int);
+        QCOMPARE(w.win.deviceModel, QString("HVRACK-7720-KM"));
+        QVERIFY(w.detail->findChild<QPushButton*>(QStringLiteral("AddBarBtn"))->isHidden());
     }
 };
 
