@@ -178,7 +178,7 @@ private slots:
         s.sim.stop(); // the port vanishes, found by the one-second scan
         QTRY_VERIFY_WITH_TIMEOUT(!win.portOpen, 3000);
         QCOMPARE(s.boxes.seen().value(1), QStringLiteral("Error|The serial port diconnect! Please check!\n\n"
-                                                       "The self-test was interrupted; its result is unknown."));
+                                                         "The self-test was interrupted; its result is unknown."));
         QVERIFY(!win.selfTesting && !win.selfTestTimer->isActive() && win.framer.rxFrame().isEmpty());
         win.SelfTestBtn_clicked(); // without a port nothing is sent, so nothing may wait
         QVERIFY(!win.selfTesting && s.boxes.seen().value(2) == "Notice|The serial port not open, Please Login!");

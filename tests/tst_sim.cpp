@@ -205,8 +205,8 @@ private slots:
     }
 
     // The line faults the program's runs lean on (a lost "$$" in the control run, replies
-    // in pieces in the channel run) must really happen, or those runs prove nothing.
-    // The "$$" lost first; then, that fault taken back, the reply in pieces but whole.
+    // in pieces in the channel run) must really happen, or those runs prove nothing: the
+    // "$$" lost first; then, that fault taken back, the reply in pieces but whole.
     void lineFaults()
     {
         SimOptions o;
