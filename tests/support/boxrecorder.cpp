@@ -17,11 +17,6 @@ BoxRecorder::BoxRecorder()
     });
 }
 
-BoxRecorder::~BoxRecorder()
-{
-    MsgBox::setHandler(previous);
-}
-
 QStringList BoxRecorder::seen() const
 {
     QStringList out;
