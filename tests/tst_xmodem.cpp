@@ -36,8 +36,8 @@ QByteArray answer(const QString& token)
 struct Line : XmodemSink {
     QByteArray file;
     qint64 at = 0, failAt = -1;
-    QList<QByteArray> sent;
-    void sendPortData(const QByteArray& b) override { sent << b; }
+    QStringList sent; // traced
+    void sendPortData(const QByteArray& b) override { sent << traced(b); }
     int ReadFile(char* d, int max) override
     {
         if (failAt >= 0 && at >= failAt)
@@ -99,10 +99,7 @@ private slots:
             else if (const int r = x.transmit(answer(token).at(0), bytes))
                 last = r;
         }
-        QStringList trace;
-        for (const QByteArray& p : line.sent)
-            trace << traced(p);
-        QTEST(trace.join(' '), "trace");
+        QTEST(line.sent.join(' '), "trace");
         QTEST(last, "result");
         QCOMPARE(bytes, qMin<qint64>(line.at, 700)); // a repeat reads nothing
     }
