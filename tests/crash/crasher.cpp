@@ -23,10 +23,9 @@ void crashNow(const char* how)
     std::printf("tid %ld\n", long(gettid()));
     qDebug("about to crash: %s", how);
     if (qstrcmp(how, "null") == 0) {
-        int* target = nullptr;
         // Hide the null from the optimiser, which would otherwise drop the store.
-        asm volatile("" : "+r"(target));
-        *reinterpret_cast<volatile int*>(target) = 42;
+        int* volatile target = nullptr;
+        *static_cast<volatile int*>(target) = 42;
     }
     std::abort();
 }
@@ -44,10 +43,9 @@ int main(int argc, char** argv)
     QObject::connect(handler, &BreakpadHandler::onCrash, [](bool succeeded, const QString& dir, const QString& id) {
         std::printf("onCrash %d %s %s\n", succeeded ? 1 : 0, qPrintable(dir), qPrintable(id));
     });
-    const char* how = argv[2];
     if (qstrcmp(argv[3], "worker") == 0)
-        std::thread([how] { crashNow(how); }).join();
+        std::thread([argv] { crashNow(argv[2]); }).join();
     else
-        crashNow(how);
+        crashNow(argv[2]);
     return 0;
 }

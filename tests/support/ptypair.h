@@ -14,8 +14,7 @@ public:
     PtyPair();
     explicit PtyPair(const QString& terminal);
     ~PtyPair() { closeMaster(); }
-    PtyPair(const PtyPair&) = delete;
-    PtyPair& operator=(const PtyPair&) = delete;
+    Q_DISABLE_COPY(PtyPair)
 
     bool isValid() const { return master >= 0; }
     QString slavePath() const { return path; }
