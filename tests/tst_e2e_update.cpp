@@ -20,12 +20,6 @@ namespace {
 
 const QString kInterrupted = "The firmware update was interrupted. The battery may be left without working firmware!";
 
-// The boxes the operator saw, the file dialog left out.
-QStringList boxesOnly(const BoxRecorder& boxes)
-{
-    return boxes.seen().filter(QRegularExpression("^(?!open File\\|)"));
-}
-
 // A simulated system, the window logged in to it on the update page, and the
 // operator's file choices.
 struct Rig : SimSession {
@@ -50,7 +44,6 @@ struct Rig : SimSession {
         sim.access([&](SimConsole& c) { r = c.receiver(); });
         return r;
     }
-    QStringList shown() const { return boxesOnly(boxes); }
     // Nothing of the update left running or armed, and the controls back.
     bool idle() const
     {
@@ -115,7 +108,7 @@ private slots:
             rig.win->loginDlg->Confirm_Clicked(); // wrong: stays open, says nothing
             code->clear();
             rig.win->loginDlg->Confirm_Clicked();
-            QCOMPARE(rig.shown(), QStringList{"Notice|The Password is empty!"});
+            QCOMPARE(rig.boxes.seen(), QStringList{"Notice|The Password is empty!"});
             rig.boxes.clear();
             code->setText(UpdataLogin::AccessCode);
             QTest::keyClick(code, Qt::Key_Return);
@@ -125,7 +118,7 @@ private slots:
         // Three minutes a pack; the host's own text as soon as it has slaves to pass the image to.
         QCOMPARE(rig.win->updateTimer->interval(), packs * 180000);
         QCOMPARE(rig.win->waitDlg->transLabText(), packs == 1 ? "Please wait for the battery to upgrade !" : "Please wait for the host to upgrade !");
-        QTRY_COMPARE_WITH_TIMEOUT(rig.shown(), QStringList{box}, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.boxes.seen(), QStringList{box}, 5000);
         QTRY_VERIFY(rig.idle());
 
         const QString console = rig.win->findChild<QTextBrowser*>("ReceTextBro")->toPlainText();
@@ -198,13 +191,14 @@ private slots:
             rig.win->close();
             rig.win.reset();
         }
-        QTRY_VERIFY2_WITH_TIMEOUT(rig.shown().size() == 1 && rig.shown().first().startsWith(box), qPrintable(rig.shown().join(", ")), 5000);
+        QTRY_VERIFY2_WITH_TIMEOUT(rig.boxes.seen().size() == 1 && rig.boxes.seen().first().startsWith(box),
+                                  qPrintable(rig.boxes.seen().join(", ")), 5000);
         if (senderCancelled)
             QTRY_COMPARE_WITH_TIMEOUT(rig.receiver().reason(), QString("cancelled by sender"), 5000);
         if (rig.win)
             QVERIFY(rig.idle());
         QTest::qWait(100); // a late signal of the ended transfer must not bring a second box
-        QCOMPARE(rig.shown().size(), 1);
+        QCOMPARE(rig.boxes.seen().size(), 1);
     }
 
     // The checks before anything is sent: each refusal is one box, and the line stays quiet.
@@ -214,7 +208,7 @@ private slots:
         const auto refused = [&](const std::function<void()>& act) {
             f.boxes.clear();
             act();
-            return boxesOnly(f.boxes).join(", ");
+            return f.boxes.seen().join(", ");
         };
         QCOMPARE(refused([&] { f.win.UpDateBtn_clicked(); }), "Notice|The serial port not open, Please open!");
         QVERIFY(f.login());

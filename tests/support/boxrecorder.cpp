@@ -21,7 +21,8 @@ QStringList BoxRecorder::seen() const
 {
     QStringList out;
     for (const MsgBox::Request& r : requests) {
-        if (r.kind != MsgBox::Kind::SaveFile) // file dialogs are answered, not seen
+        // File dialogs are answered, not seen.
+        if (r.kind != MsgBox::Kind::SaveFile && r.kind != MsgBox::Kind::OpenFile)
             out << r.title + QLatin1Char('|') + r.text;
     }
     return out;

@@ -33,10 +33,9 @@ PtyPair::PtyPair(const QString& terminal)
     , path(terminal)
 {
     termios tio{};
-    if (master >= 0 && tcgetattr(master, &tio) == 0) {
-        cfmakeraw(&tio);
-        tcsetattr(master, TCSANOW, &tio);
-    }
+    tcgetattr(master, &tio);
+    cfmakeraw(&tio);
+    tcsetattr(master, TCSANOW, &tio);
 }
 
 void PtyPair::write(const QByteArray& bytes)
