@@ -13,23 +13,19 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <thread>
 
-#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
 void crashNow(const char* how)
 {
-    std::printf("tid %ld\n", long(syscall(SYS_gettid)));
-    std::fflush(stdout);
+    std::printf("tid %ld\n", long(gettid()));
     qDebug("about to crash: %s", how);
-    if (std::strcmp(how, "null") == 0) {
-        int* target = nullptr;
+    if (qstrcmp(how, "null") == 0) {
         // Hide the null from the optimiser, which would otherwise drop the store.
-        asm volatile("" : "+r"(target));
-        *reinterpret_cast<volatile int*>(target) = 42;
+        int* volatile target = nullptr;
+        *static_cast<volatile int*>(target) = 42;
     }
     std::abort();
 }
@@ -40,17 +36,16 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     if (argc != 4)
         return 2;
+    std::setbuf(stdout, nullptr); // the process dies on purpose: nothing may wait in a buffer
     LogHandler::Get().installMessageHandler();
     BreakpadHandler* handler = BreakpadHandler::GetInstance();
     handler->SetupBreakPad(QString::fromLocal8Bit(argv[1]));
     QObject::connect(handler, &BreakpadHandler::onCrash, [](bool succeeded, const QString& dir, const QString& id) {
         std::printf("onCrash %d %s %s\n", succeeded ? 1 : 0, qPrintable(dir), qPrintable(id));
-        std::fflush(stdout);
     });
-    const char* how = argv[2];
-    if (std::strcmp(argv[3], "worker") == 0)
-        std::thread([how] { crashNow(how); }).join();
+    if (qstrcmp(argv[3], "worker") == 0)
+        std::thread([argv] { crashNow(argv[2]); }).join();
     else
-        crashNow(how);
+        crashNow(argv[2]);
     return 0;
 }

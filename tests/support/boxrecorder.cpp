@@ -17,16 +17,12 @@ BoxRecorder::BoxRecorder()
     });
 }
 
-BoxRecorder::~BoxRecorder()
-{
-    MsgBox::setHandler(previous);
-}
-
 QStringList BoxRecorder::seen() const
 {
     QStringList out;
     for (const MsgBox::Request& r : requests) {
-        if (r.kind != MsgBox::Kind::SaveFile) // file dialogs are answered, not seen
+        // File dialogs are answered, not seen.
+        if (r.kind != MsgBox::Kind::SaveFile && r.kind != MsgBox::Kind::OpenFile)
             out << r.title + QLatin1Char('|') + r.text;
     }
     return out;

@@ -3,7 +3,6 @@
 
 #include "msgbox.h"
 
-#include <QList>
 #include <QStringList>
 
 // Records every operator box and dialog while it lives and answers them: boxes with
@@ -13,7 +12,7 @@ class BoxRecorder
 {
 public:
     BoxRecorder();
-    ~BoxRecorder();
+    ~BoxRecorder() { MsgBox::setHandler(previous); }
 
     QList<MsgBox::Request> requests;
     QMessageBox::StandardButton button = QMessageBox::Yes;

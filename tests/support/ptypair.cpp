@@ -13,19 +13,17 @@
 
 PtyPair::PtyPair()
 {
-    int slave = -1;
     char name[256] = {};
-    if (openpty(&master, &slave, name, nullptr, nullptr) != 0) {
-        master = -1;
+    // Keeping one slave descriptor open keeps the master readable between the
+    // program's open and close of the port.
+    if (openpty(&master, &slaveKeep, name, nullptr, nullptr) != 0) {
+        master = slaveKeep = -1;
         return;
     }
     termios tio{};
-    tcgetattr(slave, &tio);
+    tcgetattr(slaveKeep, &tio);
     cfmakeraw(&tio);
-    tcsetattr(slave, TCSANOW, &tio);
-    // Keeping one slave descriptor open keeps the master readable between the
-    // program's open and close of the port.
-    slaveKeep = slave;
+    tcsetattr(slaveKeep, TCSANOW, &tio);
     fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
     path = QString::fromLocal8Bit(name);
 }
@@ -35,15 +33,9 @@ PtyPair::PtyPair(const QString& terminal)
     , path(terminal)
 {
     termios tio{};
-    if (master >= 0 && tcgetattr(master, &tio) == 0) {
-        cfmakeraw(&tio);
-        tcsetattr(master, TCSANOW, &tio);
-    }
-}
-
-PtyPair::~PtyPair()
-{
-    closeMaster();
+    tcgetattr(master, &tio);
+    cfmakeraw(&tio);
+    tcsetattr(master, TCSANOW, &tio);
 }
 
 void PtyPair::write(const QByteArray& bytes)
@@ -64,9 +56,7 @@ QByteArray PtyPair::readAvailable()
 {
     QByteArray out;
     char buf[4096];
-    for (;;) {
-        if (master < 0)
-            break;
+    while (master >= 0) {
         const ssize_t n = ::read(master, buf, sizeof buf);
         hungUp = hungUp || n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR);
         if (n <= 0)
@@ -75,11 +65,6 @@ QByteArray PtyPair::readAvailable()
         ++reads;
     }
     return out;
-}
-
-QByteArray PtyPair::readFor(int ms)
-{
-    return readUntil(QByteArray(), ms);
 }
 
 QByteArray PtyPair::readUntil(const QByteArray& needle, int timeoutMs)

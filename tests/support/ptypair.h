@@ -13,9 +13,8 @@ class PtyPair
 public:
     PtyPair();
     explicit PtyPair(const QString& terminal);
-    ~PtyPair();
-    PtyPair(const PtyPair&) = delete;
-    PtyPair& operator=(const PtyPair&) = delete;
+    ~PtyPair() { closeMaster(); }
+    Q_DISABLE_COPY(PtyPair)
 
     bool isValid() const { return master >= 0; }
     QString slavePath() const { return path; }
@@ -25,7 +24,7 @@ public:
     // event loop keeps running.
     QByteArray readAvailable();
     // Bytes arriving within ms milliseconds, the event loop running meanwhile.
-    QByteArray readFor(int ms);
+    QByteArray readFor(int ms) { return readUntil(QByteArray(), ms); }
     // Reads until needle has arrived or timeoutMs passed; returns all bytes read.
     QByteArray readUntil(const QByteArray& needle, int timeoutMs);
     // A command written the way the program writes it; its framed reply, from "@" to
