@@ -115,26 +115,21 @@ QLineSeries* series(const BatteryInfo& view, const QString& name)
     return nullptr;
 }
 
-// The image as the operator sees it: composited on the white page background.
-QImage onWhite(const QString& name)
+// Whether the image, composited on the white page background as the operator sees it,
+// shows more than anti-aliasing noise; a missing image shows nothing.
+bool showsSomething(const QString& name)
 {
-    const QImage src(name.startsWith(':') ? name : ":/icon/res/" + name);
-    QImage out(src.size(), QImage::Format_RGB32);
-    out.fill(Qt::white);
-    QPainter(&out).drawImage(0, 0, src);
-    return out;
-}
-
-// Share of pixels that change clearly (not just anti-aliasing noise) from a to b.
-double changedShare(const QImage& a, const QImage& b)
-{
-    int changed = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            changed += std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)), std::abs(qBlue(p) - qBlue(q))}) > 48;
+    const QImage src(name);
+    QImage seen(src.size(), QImage::Format_RGB32);
+    seen.fill(Qt::white);
+    QPainter(&seen).drawImage(0, 0, src);
+    for (int y = 0; y < seen.height(); ++y)
+        for (int x = 0; x < seen.width(); ++x) {
+            const QRgb p = seen.pixel(x, y);
+            if (std::min({qRed(p), qGreen(p), qBlue(p)}) < 255 - 48)
+                return true;
         }
-    return double(changed) / (a.width() * a.height());
+    return false;
 }
 
 } // namespace
@@ -148,7 +143,7 @@ private slots:
 
     // ---- the pack gauge ----
 
-    // A script of v<value> and t<ticks> (T: until it rests);
+    // A script of v<value> and t<ticks> (T: until it rests; w: until it rests on its own timer);
     // then the target, the value drawn, the ticks each T took and the changes signalled.
     void gauge_data()
     {
@@ -157,7 +152,8 @@ private slots:
         QTest::newRow("below the range equals the shown 0") << "v-5 T" << "0 0 0 0";
         QTest::newRow("no-value mark") << "v268435455 T" << "100 100 100 1";
         QTest::newRow("not a number") << "vnan T" << "0 0 0 0";
-        QTest::newRow("same target again; a new one mid-way turns where the fill is") << "v80 T v80 v100 t10 v85 T" << "85 85 80,5 3";
+        QTest::newRow("same target again; a new one mid-way turns where the fill is; the timer draws")
+            << "v80 T v80 v100 t10 v85 T v90 w" << "90 90 80,5 4";
     }
 
     void gauge()
@@ -172,19 +168,14 @@ private slots:
                 gauge.setValue(n);
             else if (op[0] == 't')
                 settle(gauge, int(n));
+            else if (op[0] == 'w')
+                QTRY_COMPARE_WITH_TIMEOUT(gauge.getShownValue(), gauge.getValue(), 3000);
             else
                 ticks << QString::number(settle(gauge));
         }
         settle(gauge);
         QTEST(QStringList({QString::number(gauge.getValue()), QString::number(gauge.getShownValue()), ticks.join(','),
                            QString::number(changed.count())}).join(' '), "result");
-    }
-
-    void gaugeRunsOnItsTimer()
-    {
-        Battery gauge;
-        gauge.setValue(20);
-        QTRY_COMPARE_WITH_TIMEOUT(gauge.getShownValue(), 20.0, 3000);
     }
 
     void gaugeFill_data()
@@ -243,7 +234,6 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
         QWidget* area = group.findChild<QWidget*>("GroupBattBtnWid");
-        QTEST(int(area->findChildren<QPushButton*>().size()), "built");
         QTEST(int(area->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly).size()), "built");
         const QList<QPushButton*> buttons = group.packButtons();
         QList<QRect> at;
@@ -262,13 +252,16 @@ private slots:
 
     // Only the first click of any 800 ms goes through; a click it turns away does not
     // make the wait longer.
-    void clickGuard()
+    void packClicks()
     {
         BatteryGroup group;
         build(group, 3);
+        group.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&group));
         QSignalSpy spy(&group, &BatteryGroup::GroupBattBtnClick);
+        QPushButton* btn = group.findChild<QPushButton*>("batBtn2");
         const auto click = [&] {
-            group.findChild<QPushButton*>("batBtn2")->click();
+            btn->click();
             return spy.isEmpty() ? QVariantList() : spy.takeFirst();
         };
         QCOMPARE(click(), (QVariantList{false, 2}));
@@ -279,16 +272,9 @@ private slots:
         QVERIFY(guard->remainingTime() < 750);
         QTRY_VERIFY(!guard->isActive());
         QCOMPARE(click(), (QVariantList{false, 2}));
-    }
 
-    void rebuildDuringClickHandler()
-    {
         // The window answers a too-quick click with a modal warning; while it is open a
         // reply with a new pack count rebuilds the buttons under the clicked one.
-        BatteryGroup group;
-        build(group, 3);
-        group.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&group));
         connect(&group, &BatteryGroup::GroupBattBtnClick, &group, [&group] {
             QEventLoop modal;
             QTimer::singleShot(20, &group, [&group] {
@@ -298,7 +284,6 @@ private slots:
             QTimer::singleShot(100, &modal, &QEventLoop::quit);
             modal.exec();
         });
-        QPushButton* btn = group.findChild<QPushButton*>("batBtn2");
         QTest::mouseClick(group.windowHandle(), Qt::LeftButton, Qt::NoModifier, btn->mapTo(&group, btn->rect().center()));
         QTRY_COMPARE(group.findChild<QWidget*>("GroupBattBtnWid")->findChildren<QPushButton*>().size(), 4);
     }
@@ -446,25 +431,25 @@ private slots:
         QCOMPARE(table(view)->rowCount(), 1);
     }
 
-    void cellTable_data()
-    {
-        QTest::addColumn<int>("count");
-        QTest::addColumn<int>("rows");
-        QTest::newRow("5 cells") << 5 << 2;
-    }
-
     // Four cells to a row, each as id, volt and temperature; the page button switches
-    // chart and table, and a refresh keeps the page chosen.
+    // chart and table, and a refresh keeps the page chosen. The main window styles its
+    // pages; the table's own dark header must still win.
     void cellTable()
     {
-        QFETCH(int, count);
-        QFETCH(int, rows);
-        BatteryInfo view;
-        auto* stack = view.findChild<QStackedWidget*>("CellStackWid");
-        view.findChild<QPushButton*>("ChangeBtn")->click();
-        feed(view, count, cells({}, count));
+        const int count = 5, rows = 2;
+        QWidget page;
+        page.setObjectName("page");
+        page.setStyleSheet("QWidget#page{background:#FFFFFF;}");
+        auto* view = new BatteryInfo(&page);
+        page.resize(1200, 500);
+        view->resize(1200, 500);
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        auto* stack = view->findChild<QStackedWidget*>("CellStackWid");
+        view->findChild<QPushButton*>("ChangeBtn")->click();
+        feed(*view, count, cells({}, count));
         QVERIFY(stack->currentWidget()->findChild<QTableView*>("cellTableView"));
-        QAbstractItemModel* m = table(view);
+        QAbstractItemModel* m = table(*view);
         QCOMPARE(m->rowCount(), rows);
         for (int i = 0; i < 4 * rows; ++i) {
             QStringList got;
@@ -475,26 +460,12 @@ private slots:
                                                : QStringList{"", "", ""};
             QCOMPARE(got, want);
         }
-        view.findChild<QPushButton*>("ChangeBtn")->click();
-        QVERIFY(stack->currentWidget()->findChild<QChartView*>("cellLineChart"));
-    }
-
-    void tableHeaderLook()
-    {
-        // The main window styles its pages; the table's own dark header must still win.
-        QWidget page;
-        page.setObjectName("page");
-        page.setStyleSheet("QWidget#page{background:#FFFFFF;}");
-        auto* view = new BatteryInfo(&page);
-        page.resize(1200, 500);
-        view->resize(1200, 500);
-        page.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&page));
-        view->findChild<QPushButton*>("ChangeBtn")->click();
         auto* header = view->findChild<QTableView*>("cellTableView")->horizontalHeader();
         QTRY_VERIFY(header->isVisible());
         const QImage img = header->grab().toImage();
         QVERIFY(qGray(img.pixel(2, img.height() / 2)) < 128);
+        view->findChild<QPushButton*>("ChangeBtn")->click();
+        QVERIFY(stack->currentWidget()->findChild<QChartView*>("cellLineChart"));
     }
 
     // Behind a closed port every label is back to its bare caption and no cell is left.
@@ -539,12 +510,8 @@ private slots:
         for (int i = 1; i <= 16; ++i) // the pack buttons' names are made at run time
             names << QStringLiteral(":/icon/res/Bat%1.png").arg(i);
         QVERIFY2(names.size() > 60, qPrintable(QString::number(names.size())));
-        for (const QString& name : qAsConst(names)) {
-            const QImage seen = onWhite(name);
-            QImage blank(seen.size(), QImage::Format_RGB32);
-            blank.fill(Qt::white);
-            QVERIFY2(!seen.isNull() && changedShare(seen, blank) > 0, qPrintable(name));
-        }
+        for (const QString& name : qAsConst(names))
+            QVERIFY2(showsSomething(name), qPrintable(name));
     }
 };
 
