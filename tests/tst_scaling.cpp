@@ -63,16 +63,14 @@ void showEverything(BMSMainWin& win)
 // of its parent or over a sibling, a chart or a table column squeezed below its text.
 QStringList visiblePages(BMSMainWin& win, QStringList* faults = nullptr)
 {
-    QStringList lines;
-    auto fault = [&](int page, const QString& what) {
-        if (faults)
-            *faults << QStringLiteral("page %1: %2").arg(page).arg(what);
-    };
+    QStringList lines, ignored;
+    faults = faults ? faults : &ignored;
     // The overview twice: with the detail view's cell chart and with its cell table.
     const char* const buttons[] = {"SendDataBtn", "BasicBtn", "ChangeBtn", "RealBtn", "ConfigBtn", "HistoryBtn", "UpPageBtn"};
     for (int page = 0; page < 7; ++page) {
         win.findChild<QAbstractButton*>(buttons[page])->click();
         QCoreApplication::processEvents();
+        const auto fault = [&](const QString& what) { *faults << QStringLiteral("page %1: ").arg(page) + what; };
         for (QWidget* w : win.findChildren<QWidget*>()) {
             if (!w->isVisible() || w->isWindow())
                 continue;
@@ -86,7 +84,7 @@ QStringList visiblePages(BMSMainWin& win, QStringList* faults = nullptr)
             const bool fits = label && label->wordWrap() ? w->height() >= label->heightForWidth(w->width())
                                                          : w->width() >= need.width() && w->height() >= need.height();
             if (!text.trimmed().isEmpty() && !fits)
-                fault(page, QStringLiteral("%1 \"%2\" cut off").arg(w->objectName(), text));
+                fault(QStringLiteral("%1 \"%2\" cut off").arg(w->objectName(), text));
             // What a scroll area scrolls may lie outside its view; everything else
             // stays inside its parent and clear of its siblings.
             QWidget* parent = w->parentWidget();
@@ -94,16 +92,16 @@ QStringList visiblePages(BMSMainWin& win, QStringList* faults = nullptr)
             if (area && area->viewport() == parent)
                 continue;
             if (!parent->rect().contains(g))
-                fault(page, QStringLiteral("%1 out of %2").arg(w->objectName(), parent->objectName()));
+                fault(QStringLiteral("%1 out of %2").arg(w->objectName(), parent->objectName()));
             for (QObject* o : parent->children()) {
                 auto* sibling = qobject_cast<QWidget*>(o);
                 if (sibling && w < sibling && sibling->isVisible() && !sibling->isWindow()
                     && sibling->geometry().intersects(g))
-                    fault(page, QStringLiteral("%1 over %2").arg(w->objectName(), sibling->objectName()));
+                    fault(QStringLiteral("%1 over %2").arg(w->objectName(), sibling->objectName()));
             }
             if (auto* view = qobject_cast<QtCharts::QChartView*>(w)) {
                 if (!QRectF(view->rect()).contains(view->chart()->geometry()))
-                    fault(page, QStringLiteral("%1 squeezed").arg(view->objectName()));
+                    fault(QStringLiteral("%1 squeezed").arg(view->objectName()));
             }
             if (auto* table = qobject_cast<QTableView*>(w)) {
                 QHeaderView* header = table->horizontalHeader();
@@ -113,7 +111,7 @@ QStringList visiblePages(BMSMainWin& win, QStringList* faults = nullptr)
                     for (int r = 0; r < table->model()->rowCount(); ++r)
                         width = qMax(width, table->fontMetrics().horizontalAdvance(table->model()->index(r, c).data().toString()));
                     if (header->sectionSize(c) < width)
-                        fault(page, QStringLiteral("%1 column %2 %3 < %4").arg(table->objectName()).arg(c).arg(header->sectionSize(c)).arg(width));
+                        fault(QStringLiteral("%1 column %2 %3 < %4").arg(table->objectName()).arg(c).arg(header->sectionSize(c)).arg(width));
                 }
             }
         }

