@@ -13,10 +13,10 @@
 #include "myserial.h"
 #include "novalue.h"
 #include "replyroute.h"
+#include "steadyclock.h"
 
 #include <QDateTime>
 #include <QDebug>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QMutexLocker>
 #include <QTextCursor>
@@ -258,14 +258,6 @@ void dispatchFrame(BMSMainWin& w)
     // The bytes themselves are logged once, by the quiet-time processing.
     qDebug() << "test buff$$ clear0:" << text.size() << "characters";
     emit w.CommandInfoStr(text);
-}
-
-qint64 steadyMs()
-{
-    static QElapsedTimer clock;
-    if (!clock.isValid())
-        clock.start();
-    return clock.elapsed();
 }
 
 } // namespace

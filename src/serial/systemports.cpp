@@ -1,6 +1,7 @@
 #include "systemports.h"
 
-#include <QElapsedTimer>
+#include "steadyclock.h"
+
 #include <QSerialPortInfo>
 #include <QStringList>
 
@@ -33,14 +34,6 @@ QString adapterTip(const QSerialPortInfo& info)
                      .arg(info.vendorIdentifier(), 4, 16, QLatin1Char('0'))
                      .arg(info.productIdentifier(), 4, 16, QLatin1Char('0'));
     return parts.join(QStringLiteral(" — "));
-}
-
-qint64 steadyMs()
-{
-    static QElapsedTimer since;
-    if (!since.isValid())
-        since.start();
-    return since.elapsed();
 }
 
 } // namespace
